@@ -1,0 +1,24 @@
+# Installation: the three shared libraries, their headers, a pkg-config file
+# and a CMake package that gives zodovar9::zodovar9.
+include(CMakePackageConfigHelpers)
+
+install(TARGETS zodovar9 rezade9 vuvarod9 EXPORT zodovar9Targets
+  RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR}
+  LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}
+  ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR})
+install(DIRECTORY include/zodovar9 platform/rezade9/include/rezade9
+                  platform/vuvarod9/include/vuvarod9
+  DESTINATION ${CMAKE_INSTALL_INCLUDEDIR})
+
+set(ZODOVAR9_CMAKE_DIR ${CMAKE_INSTALL_LIBDIR}/cmake/zodovar9)
+install(EXPORT zodovar9Targets NAMESPACE zodovar9:: DESTINATION ${ZODOVAR9_CMAKE_DIR})
+configure_package_config_file(cmake/zodovar9Config.cmake.in
+  ${PROJECT_BINARY_DIR}/zodovar9Config.cmake INSTALL_DESTINATION ${ZODOVAR9_CMAKE_DIR})
+write_basic_package_version_file(${PROJECT_BINARY_DIR}/zodovar9ConfigVersion.cmake
+  COMPATIBILITY SameMajorVersion)
+install(FILES ${PROJECT_BINARY_DIR}/zodovar9Config.cmake
+              ${PROJECT_BINARY_DIR}/zodovar9ConfigVersion.cmake
+  DESTINATION ${ZODOVAR9_CMAKE_DIR})
+
+configure_file(cmake/zodovar9.pc.in ${PROJECT_BINARY_DIR}/zodovar9.pc @ONLY)
+install(FILES ${PROJECT_BINARY_DIR}/zodovar9.pc DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig)

@@ -1,0 +1,38 @@
+/*
+ * zodovar9 — the library's status codes, all of them, in one place.
+ *
+ * Every other negative status that an operation returns comes from the
+ * system library (<rezade9/status.h>, the 0x80000Bxx range) or from an
+ * element-table slot, and is passed on exactly as received. 0x80000AC2 is
+ * never returned.
+ */
+#ifndef ZODOVAR9_STATUS_H
+#define ZODOVAR9_STATUS_H
+
+#include <zodovar9/common.h>
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+enum {
+    /** 0x80000AC1: attach: the child already has a parent; detach: the
+     *  child's parent is not the node given. */
+    cstd_tree_errWrongParent = CSTD_STATUS_FAILURE(0x0AC1),
+    /** 0x80000AC3: the node is a root. */
+    cstd_tree_errNoParent = CSTD_STATUS_FAILURE(0x0AC3),
+    /** 0x80000AC4: the node has no children. */
+    cstd_tree_errNoChild = CSTD_STATUS_FAILURE(0x0AC4),
+    /** 0x80000AC5: the node is the first child of its parent. */
+    cstd_tree_errNoPrevSibling = CSTD_STATUS_FAILURE(0x0AC5),
+    /** 0x80000AC6: the node is the last child of its parent. */
+    cstd_tree_errNoNextSibling = CSTD_STATUS_FAILURE(0x0AC6),
+    /** 0x80000AC7: the depth-first search has no next element. */
+    cstd_tree_errSearchEnd = CSTD_STATUS_FAILURE(0x0AC7)
+};
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif /* ZODOVAR9_STATUS_H */

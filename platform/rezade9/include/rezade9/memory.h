@@ -1,0 +1,45 @@
+/*
+ * rezade9 — memory blocks.
+ */
+#ifndef REZADE9_MEMORY_H
+#define REZADE9_MEMORY_H
+
+#include <rezade9/types.h>
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+/**
+ * Allocates a block of `size` bytes and stores its address in `*block`.
+ *
+ * A request for 0 bytes allocates nothing: `*block` becomes none and the
+ * status is 0, so a caller that never releases a zero-size result leaks
+ * nothing.
+ *
+ * @return 0; `csys_errNoMemory` when the heap has no block, with `*block`
+ *         left as it was.
+ */
+REZADE9_API cstd_status CSTD_CALL csys_memory_alloc_internal(uint32_t size, void **block);
+
+/**
+ * Releases the block that `*block` names and sets `*block` to none.
+ * Releasing none is a successful no-op.
+ *
+ * @return 0.
+ */
+REZADE9_API cstd_status CSTD_CALL csys_memory_free_internal(void **block);
+
+/**
+ * Copies `size` bytes from `source` to `destination`. The ranges may overlap.
+ *
+ * @return 0.
+ */
+REZADE9_API cstd_status CSTD_CALL csys_memory_copy(uint32_t size, const void *source,
+                                                   void *destination);
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif /* REZADE9_MEMORY_H */

@@ -1,0 +1,14 @@
+// The implementation behind rezade9's exported entries. The shipped library
+// and the test harness's recording library both link it and define their own
+// entries over it.
+#pragma once
+
+#include <rezade9/rezade9.h>
+
+namespace rezade9::impl {
+
+#define REZADE9_FUNCTION(name, params, args) cstd_status name params;
+#include "functions.inc"
+#undef REZADE9_FUNCTION
+
+} // namespace rezade9::impl

@@ -1,0 +1,159 @@
+// Node construction and destruction, in place and on the heap.
+#include <cstring>
+
+#include "tree/internal.hpp"
+
+#if UINTPTR_MAX == 0xFFFFFFFFu
+static_assert(sizeof(cstd_vector) == 28, "the array record is seven 32-bit words");
+static_assert(sizeof(cstd_tree) == 48, "a node record is 48 bytes in the 32-bit layout");
+static_assert(sizeof(cstd_treePtr) == 4 && sizeof(cstd_vtable) == 20);
+#endif
+
+using zodovar9::sys::blockAddress;
+
+namespace {
+
+// Record kinds and codes of the sized constructor's clean-up list.
+constexpr std::uint32_t kChildrenKind = csys_cleanupKindDestruct;
+constexpr std::uint32_t kChildrenCode = csys_cleanupCodeObject;
+constexpr std::uint32_t kPayloadKind = csys_cleanupKindFree;
+constexpr std::uint32_t kPayloadCode = csys_cleanupCodeBlock;
+
+// The heap half of both new operations: delete the old node, then allocate
+// and build a new record with `construct`, which is one of the constructors.
+template <class Construct>
+cstd_status renew(cstd_tree **p, Construct construct)
+{
+    cstd_tree *node = nullptr;
+    if (*p != nullptr) {
+        cstd_status status = cstd_tree_destruct(*p);
+        if (status < 0) {
+            return status;
+        }
+        status = csys_memory_free_internal(blockAddress(p));
+        if (status < 0) {
+            return status;
+        }
+    }
+    cstd_status status = csys_memory_alloc_internal(sizeof(cstd_tree), blockAddress(&node));
+    if (status < 0) {
+        return status;
+    }
+    status = construct(node);
+    if (status < 0) {
+        // The construct's failure is the one to report, whatever the release says.
+        csys_memory_free_internal(blockAddress(&node));
+        return status;
+    }
+    *p = node;
+    return status;
+}
+
+} // namespace
+
+extern "C" {
+
+ZODOVAR9_API cstd_status CSTD_CALL cstd_tree_construct(cstd_tree *tree)
+{
+    tree->parent = nullptr;
+    tree->indexInParent = -1;
+    const cstd_status status = zodovar9::core::constructChildren(&tree->children);
+    if (status < 0) {
+        return status;
+    }
+    tree->data = nullptr;
+    tree->dataSize = 0;
+    tree->vtable = nullptr;
+    return status;
+}
+
+ZODOVAR9_API cstd_status CSTD_CALL cstd_tree_constructWithSizeAndVtable(cstd_tree *tree,
+                                                                         uint32_t size,
+                                                                         const cstd_vtable *table)
+{
+    zodovar9::sys::CleanupList<2> cleanup;
+    cstd_status &status = cleanup.status();
+
+    tree->parent = nullptr;
+    tree->indexInParent = -1;
+    status = zodovar9::core::constructChildren(&tree->children);
+    if (status < 0) {
+        return cleanup.finish();
+    }
+    cleanup.add(kChildrenKind, kChildrenCode, &tree->children, &cstd_vector_cstd_treePtr_destruct);
+
+    tree->data = nullptr;
+    tree->dataSize = size;
+    tree->vtable = table;
+    status = csys_memory_alloc_internal(size, &tree->data);
+    if (status < 0) {
+        return cleanup.finish();
+    }
+    cleanup.add(kPayloadKind, kPayloadCode, &tree->data, &csys_memory_free_internal);
+
+    if (table != nullptr && table->construct != nullptr) {
+        status = table->construct(tree->data, 0);
+    } else if (table != nullptr && table->tag >= 0 && size != 0) {
+        // A table with no constructor and a tag of 0 or more describes plain
+        // data: its payload starts zeroed rather than undefined.
+        std::memset(tree->data, 0, size);
+    }
+    return cleanup.finish();
+}
+
+ZODOVAR9_API cstd_status CSTD_CALL cstd_tree_destruct(cstd_tree *tree)
+{
+    cstd_status status = zodovar9::core::deleteDescendants(tree);
+    if (status < 0) {
+        return status;
+    }
+    tree->parent = nullptr;
+    tree->indexInParent = -1;
+    status = cstd_vector__destruct(&tree->children);
+    if (status < 0) {
+        return status;
+    }
+    if (tree->vtable != nullptr && tree->vtable->destruct != nullptr) {
+        status = tree->vtable->destruct(tree->data);
+        if (status < 0) {
+            return status;
+        }
+    }
+    if (tree->dataSize != 0) {
+        status = csys_memory_free_internal(&tree->data);
+        if (status < 0) {
+            return status;
+        }
+    }
+    tree->dataSize = 0;
+    tree->data = nullptr;
+    tree->vtable = nullptr;
+    return status;
+}
+
+ZODOVAR9_API cstd_status CSTD_CALL cstd_tree_delete(cstd_tree **p)
+{
+    if (*p == nullptr) {
+        return 0;
+    }
+    const cstd_status status = cstd_tree_destruct(*p);
+    if (status < 0) {
+        return status;
+    }
+    return csys_memory_free_internal(blockAddress(p));
+}
+
+ZODOVAR9_API cstd_status CSTD_CALL cstd_tree_new(cstd_tree **p)
+{
+    return renew(p, [](cstd_tree *node) { return cstd_tree_construct(node); });
+}
+
+ZODOVAR9_API cstd_status CSTD_CALL cstd_tree_newWithSizeAndVtable(cstd_tree **p, uint32_t size,
+                                                                   const cstd_vtable *table)
+{
+    return renew(p, [size, table](cstd_tree *node) {
+        return cstd_tree_constructWithSizeAndVtable(node, size, table);
+    });
+}
+
+} // extern "C"
