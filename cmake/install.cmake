@@ -20,5 +20,9 @@ install(FILES ${PROJECT_BINARY_DIR}/zodovar9Config.cmake
               ${PROJECT_BINARY_DIR}/zodovar9ConfigVersion.cmake
   DESTINATION ${ZODOVAR9_CMAKE_DIR})
 
+# The pkg-config file finds the prefix from its own place, so the tree can be
+# installed with `cmake --install --prefix` or moved as a whole.
+file(RELATIVE_PATH ZODOVAR9_PC_TO_PREFIX "/prefix/${CMAKE_INSTALL_LIBDIR}/pkgconfig" "/prefix")
+string(REGEX REPLACE "/$" "" ZODOVAR9_PC_TO_PREFIX "${ZODOVAR9_PC_TO_PREFIX}")
 configure_file(cmake/zodovar9.pc.in ${PROJECT_BINARY_DIR}/zodovar9.pc @ONLY)
 install(FILES ${PROJECT_BINARY_DIR}/zodovar9.pc DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig)

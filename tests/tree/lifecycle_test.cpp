@@ -344,67 +344,37 @@ INSTANTIATE_TEST_SUITE_P(Tree, Failures, ::testing::ValuesIn(kFailures),
 
 // ---- positive statuses are successes, passed on ---------------------------
 
-struct PositiveCase {
-    const char *name;
-    Fn fn;
-    std::function<cstd_status(World &)> act;
-};
-void PrintTo(const PositiveCase &c, std::ostream *out) { *out << c.name; }
-
-class PositiveStatus : public ::testing::TestWithParam<PositiveCase> {
-protected:
-    void SetUp() override { probe::reset(); }
-    void TearDown() override { EXPECT_TRUE(probe::nothingLive()); }
-};
-
-TEST_P(PositiveStatus, CountsAsSuccessAndIsReturned)
+TEST(PositiveStatus, CountsAsSuccessAndIsTheStatusReturned)
 {
     constexpr cstd_status kPositive = 0x77;
-    World w;
-    probe::inject({GetParam().fn, 1, kPositive});
-    EXPECT_EQ(GetParam().act(w), kPositive);
-    if (w.heap != nullptr) {
-        EXPECT_EQ(cstd_tree_delete(&w.heap), 0);
+    const cstd_vtable table = probe::table({});
+    cstd_tree node;
+    cstd_tree *heap = nullptr;
+    const struct {
+        Fn fn;                            // the building call that answers positively
+        std::function<cstd_status()> act; // leaves `node` built or `heap` set
+        Fn last;                          // the last call of taking it apart
+    } cases[] = {
+        {Fn::cstd_vector__constructWithVtable, [&] { return cstd_tree_construct(&node); },
+         Fn::cstd_vector__destruct},
+        {Fn::csys_memory_alloc_internal,
+         [&] { return cstd_tree_constructWithSizeAndVtable(&node, 4, nullptr); },
+         Fn::csys_memory_free_internal},
+        {Fn::slot_construct, [&] { return cstd_tree_constructWithSizeAndVtable(&node, 4, &table); },
+         Fn::csys_memory_free_internal},
+        {Fn::cstd_vector__constructWithVtable, [&] { return cstd_tree_new(&heap); },
+         Fn::csys_memory_free_internal},
+    };
+    for (const auto &c : cases) {
+        probe::reset();
+        probe::inject({c.fn, 1, kPositive});
+        EXPECT_EQ(c.act(), kPositive) << probe::name(c.fn);
+        probe::reset();
+        probe::inject({c.last, 1, kPositive + 1, probe::Mode::fromThenOn});
+        EXPECT_EQ(heap ? cstd_tree_delete(&heap) : cstd_tree_destruct(&node), kPositive + 1);
+        EXPECT_EQ(heap, nullptr);
     }
+    EXPECT_TRUE(probe::nothingLive());
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Tree, PositiveStatus,
-    ::testing::Values(
-        PositiveCase{"ConstructList", Fn::cstd_vector__constructWithVtable,
-                     [](World &w) {
-                         const cstd_status s = cstd_tree_construct(&w.node);
-                         EXPECT_EQ(w.node.vtable, nullptr);
-                         cstd_tree_destruct(&w.node);
-                         return s;
-                     }},
-        PositiveCase{"SizedAllocation", Fn::csys_memory_alloc_internal,
-                     [](World &w) {
-                         const cstd_status s = cstd_tree_constructWithSizeAndVtable(&w.node, 4, nullptr);
-                         EXPECT_EQ(probe::liveBlocks(), 1u);
-                         cstd_tree_destruct(&w.node);
-                         return s;
-                     }},
-        PositiveCase{"SizedConstructSlot", Fn::slot_construct,
-                     [](World &w) {
-                         const cstd_status s = cstd_tree_constructWithSizeAndVtable(&w.node, 4, &w.table);
-                         cstd_tree_destruct(&w.node);
-                         return s;
-                     }},
-        PositiveCase{"NewConstruct", Fn::cstd_vector__constructWithVtable,
-                     [](World &w) { return cstd_tree_new(&w.heap); }},
-        PositiveCase{"DestructRelease", Fn::csys_memory_free_internal,
-                     [](World &w) {
-                         EXPECT_GE(cstd_tree_constructWithSizeAndVtable(&w.node, 4, nullptr), 0);
-                         probe::reset();
-                         probe::inject({Fn::csys_memory_free_internal, 1, 0x77});
-                         return cstd_tree_destruct(&w.node);
-                     }},
-        PositiveCase{"DeleteRelease", Fn::csys_memory_free_internal,
-                     [](World &w) {
-                         EXPECT_GE(cstd_tree_new(&w.heap), 0);
-                         return cstd_tree_delete(&w.heap);
-                     }}),
-    [](const auto &info) { return std::string(info.param.name); });
 
 } // namespace
