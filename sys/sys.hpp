@@ -15,6 +15,12 @@ inline void **blockAddress(T **pointer)
     return reinterpret_cast<void **>(pointer);
 }
 
+template <class T>
+inline const void **blockAddress(const T **pointer)
+{
+    return reinterpret_cast<const void **>(pointer);
+}
+
 using CleanupFunction = cstd_status(CSTD_CALL *)(void *);
 
 // A function's local clean-up list: after each step that a later failure must

@@ -13,6 +13,35 @@ inline cstd_status constructChildren(cstd_vector *children)
     return cstd_vector__constructWithVtable(children, 0, sizeof(cstd_treePtr), nullptr, 0);
 }
 
+// Notices a walk up `parent` links coming round to a node it met before, in
+// constant memory (Brent's method): it remembers one node, and moves that
+// mark up to the current node after 1, 2, 4, 8... steps. Once the span
+// exceeds the cycle's length, the walk meets the mark within one lap, so a
+// walk that would climb for ever stops after a few laps.
+class CycleGuard {
+public:
+    explicit CycleGuard(const cstd_tree *start) : mark_(start) {}
+
+    // Feed each node the walk reaches; true when it is the mark again.
+    bool revisits(const cstd_tree *node)
+    {
+        if (node == mark_) {
+            return true;
+        }
+        if (++steps_ == span_) {
+            mark_ = node;
+            span_ *= 2;
+            steps_ = 0;
+        }
+        return false;
+    }
+
+private:
+    const cstd_tree *mark_;
+    std::uint64_t span_ = 1;
+    std::uint64_t steps_ = 0;
+};
+
 // Detaches and deletes every descendant of `tree`: the first step of
 // destruction.
 cstd_status deleteDescendants(cstd_tree *tree);

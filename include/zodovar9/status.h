@@ -28,7 +28,13 @@ enum {
     /** 0x80000AC6: the node is the last child of its parent. */
     cstd_tree_errNoNextSibling = CSTD_STATUS_FAILURE(0x0AC6),
     /** 0x80000AC7: the depth-first search has no next element. */
-    cstd_tree_errSearchEnd = CSTD_STATUS_FAILURE(0x0AC7)
+    cstd_tree_errSearchEnd = CSTD_STATUS_FAILURE(0x0AC7),
+    /** 0x80000AC8: following `parent` links from the node never reaches a
+     *  root: the links form a cycle, which attaching a node below its own
+     *  descendant creates. Returned by the operations that climb to the root
+     *  (`cstd_tree_getDepthFromRoot` and the depth-first search) instead of
+     *  climbing for ever. */
+    cstd_tree_errParentCycle = CSTD_STATUS_FAILURE(0x0AC8)
 };
 
 #ifdef __cplusplus

@@ -96,8 +96,11 @@ ZODOVAR9_API cstd_status CSTD_CALL cstd_tree_constructWithSizeAndVtable(cstd_tre
 
 /**
  * Takes a constructed node apart in place: deletes every node attached below
- * it, destroys its children list, runs the table's `destruct` slot on `data`
- * and releases a buffer payload's block. Afterwards the record is raw, with
+ * it (see `cstd_tree_deleteThisAndAllDescendants`), detaches the node from its
+ * parent if it has one (as `cstd_tree_removeChild` does, so the parent's list
+ * never names a destroyed record), destroys its children list, runs the
+ * table's `destruct` slot on `data` and releases a buffer payload's block.
+ * Afterwards the record is raw, with
  * `parent` none, `indexInParent` -1, `data` none, `dataSize` 0 and `vtable`
  * none, and may be constructed again.
  *
@@ -141,6 +144,196 @@ ZODOVAR9_API cstd_status CSTD_CALL cstd_tree_new(cstd_tree **p);
  */
 ZODOVAR9_API cstd_status CSTD_CALL cstd_tree_newWithSizeAndVtable(cstd_tree **p, uint32_t size,
                                                                    const cstd_vtable *table);
+
+/* ---- subtree deletion -------------------------------------------------- */
+
+/**
+ * Deletes the heap node `*p` and every node attached below it, and sets `*p`
+ * to none. A none `*p` returns 0 and calls nothing.
+ *
+ * Children are taken from the front of each list, one at a time: each is
+ * detached, emptied of its own descendants and deleted, so payloads are
+ * destroyed in post-order (a node after its descendants, siblings first to
+ * last). The deletion allocates nothing and uses no stack in proportion to the
+ * tree's height: a chain of any depth is deleted. Deleting the n children of
+ * one node costs time proportional to n squared, since each detachment
+ * renumbers the rest.
+ *
+ * @return the status of the last deletion, or the first negative one. After
+ *         a failure the children already handled are deleted, those not yet
+ *         handled are still attached and renumbered from 0, and the child
+ *         being handled is detached (a root) and not released unless the
+ *         failure came before its detachment; `*p` still names the node unless
+ *         its own release failed.
+ */
+ZODOVAR9_API cstd_status CSTD_CALL cstd_tree_deleteThisAndAllDescendants(cstd_tree **p);
+
+/**
+ * Deletes the heap node `*p` alone and sets `*p` to none; its children are
+ * neither destroyed nor released. A none `*p` returns 0 and calls nothing.
+ *
+ * Each listed child whose `parent` names the node becomes a root (`parent`
+ * none, `indexInParent` -1) before the list is emptied, so no node is left
+ * naming the released record; the caller keeps its own pointers to them. A
+ * listed node whose `parent` names another node (a shallow copy lists its
+ * source's children) is left untouched. Reading the list costs one call to
+ * `cstd_vector__getBeginSize32` before the specified `cstd_vector__clear`.
+ *
+ * @return the release's status, or the first negative one; before the
+ *         release, `*p` still names the node.
+ */
+ZODOVAR9_API cstd_status CSTD_CALL cstd_tree_deleteThisButNotDescendants(cstd_tree **p);
+
+/* ---- attachment -------------------------------------------------------- */
+
+/**
+ * Appends `child` to `parent`'s children: `child->parent` becomes `parent`
+ * and `child->indexInParent` the number of children before the append.
+ *
+ * The caller must not attach a node below its own descendant (or itself): the
+ * only test made is on the child's own link, and such a call makes the parent
+ * links a cycle, which the climbing operations then report as
+ * `cstd_tree_errParentCycle`.
+ *
+ * @return the append's status (may be positive); `cstd_tree_errWrongParent`
+ *         if `child` already has a parent, with nothing written. If the count
+ *         fails, `child->parent` names `parent` and nothing else changed; if
+ *         the append fails, `child->indexInParent` is also one past the last
+ *         listed position.
+ */
+ZODOVAR9_API cstd_status CSTD_CALL cstd_tree_addChild(cstd_tree *parent, cstd_tree *child);
+
+/**
+ * Detaches `child` from `parent`: it becomes a root (`parent` none,
+ * `indexInParent` -1), its pointer leaves the list, and every remaining child
+ * is renumbered from 0. The child is found by pointer; a child whose link
+ * names `parent` but which the list does not hold is detached all the same.
+ * Nothing is released.
+ *
+ * @return the status of the last list call; `cstd_tree_errWrongParent` if
+ *         `child->parent` is not `parent`, with nothing written. After any
+ *         later failure the child is detached; if the failure came before the
+ *         erase it is still listed, and if after, the children that followed
+ *         it keep their old positions.
+ */
+ZODOVAR9_API cstd_status CSTD_CALL cstd_tree_removeChild(cstd_tree *parent, cstd_tree *child);
+
+/* ---- navigation ---------------------------------------------------------
+ * Queries read the stored positions and change nothing. A query that delivers
+ * a node writes its out-parameter only on success; a truth value is 1 or 0.
+ */
+
+/** Writes the number of children. @return `cstd_vector__getSize32`'s status. */
+ZODOVAR9_API cstd_status CSTD_CALL cstd_tree_getNumChildren(const cstd_tree *tree,
+                                                            uint32_t *count);
+
+/** Writes 1 if the node has a parent, else 0. @return 0. */
+ZODOVAR9_API cstd_status CSTD_CALL cstd_tree_hasParent(const cstd_tree *tree, uint32_t *truth);
+
+/** Delivers the parent. @return 0; `cstd_tree_errNoParent` for a root. */
+ZODOVAR9_API cstd_status CSTD_CALL cstd_tree_getParent(cstd_tree *tree, cstd_tree **parent);
+
+/** The read-only name of `cstd_tree_getParent`: the same entry point. */
+ZODOVAR9_API cstd_status CSTD_CALL cstd_tree_getParentConst(const cstd_tree *tree,
+                                                            const cstd_tree **parent);
+
+/**
+ * Delivers the first child.
+ * @return the status of the list calls; `cstd_tree_errNoChild` when there are
+ *         none; a failed list call's status.
+ */
+ZODOVAR9_API cstd_status CSTD_CALL cstd_tree_getFirstChild(cstd_tree *tree, cstd_tree **child);
+
+/** As `cstd_tree_getFirstChild`, reading the list through the read-only
+ *  accessor `cstd_vector__getBeginEndConst`. */
+ZODOVAR9_API cstd_status CSTD_CALL cstd_tree_getFirstChildConst(const cstd_tree *tree,
+                                                                const cstd_tree **child);
+
+/** Writes 1 if the node has a parent and a position above 0, else 0; asks no
+ *  list. @return 0. */
+ZODOVAR9_API cstd_status CSTD_CALL cstd_tree_hasPrevSibling(const cstd_tree *tree,
+                                                            uint32_t *truth);
+
+/**
+ * Delivers the sibling before the node, from its stored position alone (one
+ * list call, no count). The position must be right: a node whose
+ * `indexInParent` lies outside its parent's list must not be given.
+ * @return the list call's status; `cstd_tree_errNoParent` for a root;
+ *         `cstd_tree_errNoPrevSibling` for a first child.
+ */
+ZODOVAR9_API cstd_status CSTD_CALL cstd_tree_getPrevSibling(cstd_tree *tree, cstd_tree **sibling);
+
+/** The read-only name of `cstd_tree_getPrevSibling`: the same entry point. */
+ZODOVAR9_API cstd_status CSTD_CALL cstd_tree_getPrevSiblingConst(const cstd_tree *tree,
+                                                                 const cstd_tree **sibling);
+
+/**
+ * Writes 1 if the node has a parent and a position below the parent's last,
+ * else 0; a root asks no list.
+ * @return the count's status, with the truth value untouched if it failed.
+ */
+ZODOVAR9_API cstd_status CSTD_CALL cstd_tree_hasNextSibling(const cstd_tree *tree,
+                                                            uint32_t *truth);
+
+/**
+ * Delivers the sibling after the node. The parent's count bounds the read: a
+ * node whose stored position lies outside its parent's list gets
+ * `cstd_tree_errNoNextSibling` and nothing outside the list is read.
+ * @return the last list call's status; `cstd_tree_errNoParent` for a root;
+ *         `cstd_tree_errNoNextSibling` for a last child.
+ */
+ZODOVAR9_API cstd_status CSTD_CALL cstd_tree_getNextSibling(cstd_tree *tree, cstd_tree **sibling);
+
+/** The read-only name of `cstd_tree_getNextSibling`: the same entry point. */
+ZODOVAR9_API cstd_status CSTD_CALL cstd_tree_getNextSiblingConst(const cstd_tree *tree,
+                                                                 const cstd_tree **sibling);
+
+/**
+ * Writes the number of ancestors: 0 for a root, 1 for its child.
+ * @return 0; `cstd_tree_errParentCycle` if the parent links never reach a
+ *         root, with -1 written. The climb uses constant memory and stops
+ *         within a few laps of the cycle.
+ */
+ZODOVAR9_API cstd_status CSTD_CALL cstd_tree_getDepthFromRoot(const cstd_tree *tree,
+                                                              int32_t *depth);
+
+/* ---- depth-first search -------------------------------------------------- */
+
+/**
+ * Delivers the node that follows `tree` in pre-order of the whole tree that
+ * contains it: its first child, else the next sibling of the nearest node on
+ * the path up to the root (itself included) that has one. The walk is not
+ * bounded by the node a caller began at: a caller that wants one subtree
+ * stops by a test of its own (for instance on `cstd_tree_getDepthFromRoot`).
+ * Only `cstd_tree_searchDepthFirst` searches; any other type returns 0 and
+ * delivers nothing. The climb is a loop, using constant memory.
+ *
+ * @return the last inner call's status; `cstd_tree_errSearchEnd` after the
+ *         last node; `cstd_tree_errParentCycle` if the climb comes round a
+ *         cycle of parent links; a failed list call's status. `*next` is
+ *         written only when a node is delivered.
+ */
+ZODOVAR9_API cstd_status CSTD_CALL cstd_tree_getNextSearchElement(cstd_tree *tree,
+                                                                  int32_t searchType,
+                                                                  cstd_tree **next);
+
+/** The read-only form: hands its arguments to `cstd_tree_getNextSearchElement`
+ *  and returns its status. */
+ZODOVAR9_API cstd_status CSTD_CALL cstd_tree_getNextSearchElementConst(const cstd_tree *tree,
+                                                                       int32_t searchType,
+                                                                       const cstd_tree **next);
+
+/**
+ * Writes 1 if `cstd_tree_getNextSearchElement` would deliver a node, else 0.
+ * The truth value is always written, 0 first.
+ * @return the last count's status when a node follows; 0 when none follows
+ *         or the type is not `cstd_tree_searchDepthFirst`;
+ *         `cstd_tree_errParentCycle` on a cycle of parent links; a failed
+ *         count's status (the truth value then 0).
+ */
+ZODOVAR9_API cstd_status CSTD_CALL cstd_tree_hasNextSearchElement(const cstd_tree *tree,
+                                                                  int32_t searchType,
+                                                                  uint32_t *truth);
 
 #ifdef __cplusplus
 }

@@ -1,0 +1,150 @@
+// Navigation queries: where a node stands. They read positions from
+// `indexInParent` instead of searching lists, and change nothing.
+#include <type_traits>
+
+#include "tree/internal.hpp"
+
+using zodovar9::sys::blockAddress;
+
+namespace {
+
+// The first entry of a children list, by the non-const or const accessor.
+template <auto GetBegin, class Node>
+cstd_status firstChild(Node *tree, Node **child)
+{
+    uint32_t count = 0;
+    cstd_status status = cstd_vector__getSize32(&tree->children, &count);
+    if (status < 0) {
+        return status;
+    }
+    if (count == 0) {
+        return cstd_tree_errNoChild;
+    }
+    std::conditional_t<std::is_const_v<Node>, const void *, void *> begin = nullptr;
+    status = GetBegin(&tree->children, &begin, nullptr);
+    if (status < 0) {
+        return status;
+    }
+    *child = static_cast<Node *const *>(begin)[0];
+    return status;
+}
+
+} // namespace
+
+extern "C" {
+
+ZODOVAR9_API cstd_status CSTD_CALL cstd_tree_getNumChildren(const cstd_tree *tree,
+                                                            uint32_t *count)
+{
+    return cstd_vector__getSize32(&tree->children, count);
+}
+
+ZODOVAR9_API cstd_status CSTD_CALL cstd_tree_hasParent(const cstd_tree *tree, uint32_t *truth)
+{
+    *truth = tree->parent != nullptr ? 1 : 0;
+    return 0;
+}
+
+ZODOVAR9_API cstd_status CSTD_CALL cstd_tree_getParent(cstd_tree *tree, cstd_tree **parent)
+{
+    if (tree->parent == nullptr) {
+        return cstd_tree_errNoParent;
+    }
+    *parent = tree->parent;
+    return 0;
+}
+
+ZODOVAR9_API cstd_status CSTD_CALL cstd_tree_getFirstChild(cstd_tree *tree, cstd_tree **child)
+{
+    return firstChild<&cstd_vector__getBeginEnd>(tree, child);
+}
+
+ZODOVAR9_API cstd_status CSTD_CALL cstd_tree_getFirstChildConst(const cstd_tree *tree,
+                                                                const cstd_tree **child)
+{
+    return firstChild<&cstd_vector__getBeginEndConst>(tree, child);
+}
+
+ZODOVAR9_API cstd_status CSTD_CALL cstd_tree_hasPrevSibling(const cstd_tree *tree,
+                                                            uint32_t *truth)
+{
+    *truth = tree->parent != nullptr && tree->indexInParent > 0 ? 1 : 0;
+    return 0;
+}
+
+ZODOVAR9_API cstd_status CSTD_CALL cstd_tree_getPrevSibling(cstd_tree *tree, cstd_tree **sibling)
+{
+    if (tree->parent == nullptr) {
+        return cstd_tree_errNoParent;
+    }
+    if (tree->indexInParent == 0) {
+        return cstd_tree_errNoPrevSibling;
+    }
+    cstd_tree *const *begin = nullptr;
+    const cstd_status status =
+        cstd_vector__getBeginEndConst(&tree->parent->children, blockAddress(&begin), nullptr);
+    if (status < 0) {
+        return status;
+    }
+    *sibling = begin[tree->indexInParent - 1];
+    return status;
+}
+
+ZODOVAR9_API cstd_status CSTD_CALL cstd_tree_hasNextSibling(const cstd_tree *tree,
+                                                            uint32_t *truth)
+{
+    if (tree->parent == nullptr) {
+        *truth = 0;
+        return 0;
+    }
+    uint32_t count = 0;
+    const cstd_status status = cstd_vector__getSize32(&tree->parent->children, &count);
+    if (status < 0) {
+        return status;
+    }
+    *truth = tree->indexInParent < static_cast<int32_t>(count - 1) ? 1 : 0;
+    return status;
+}
+
+ZODOVAR9_API cstd_status CSTD_CALL cstd_tree_getNextSibling(cstd_tree *tree, cstd_tree **sibling)
+{
+    if (tree->parent == nullptr) {
+        return cstd_tree_errNoParent;
+    }
+    uint32_t count = 0;
+    cstd_status status = cstd_vector__getSize32(&tree->parent->children, &count);
+    if (status < 0) {
+        return status;
+    }
+    // The count bounds the read: a position that breaks the invariant, past
+    // the list or below it, finds no next sibling rather than memory beyond.
+    const int64_t next = int64_t{tree->indexInParent} + 1;
+    if (next < 0 || next >= int64_t{count}) {
+        return cstd_tree_errNoNextSibling;
+    }
+    cstd_tree *const *begin = nullptr;
+    status = cstd_vector__getBeginEndConst(&tree->parent->children, blockAddress(&begin), nullptr);
+    if (status < 0) {
+        return status;
+    }
+    *sibling = begin[next];
+    return status;
+}
+
+ZODOVAR9_API cstd_status CSTD_CALL cstd_tree_getDepthFromRoot(const cstd_tree *tree,
+                                                              int32_t *depth)
+{
+    int32_t links = 0;
+    zodovar9::core::CycleGuard guard(tree);
+    for (const cstd_tree *node = tree->parent; node != nullptr; node = node->parent) {
+        if (guard.revisits(node)) {
+            *depth = -1;
+            return cstd_tree_errParentCycle;
+        }
+        ++links;
+    }
+    *depth = links;
+    return 0;
+}
+
+} // extern "C"
