@@ -25,8 +25,11 @@ file(CONFIGURE OUTPUT ${PROJECT_BINARY_DIR}/zodovar9.map CONTENT
 
 function(zodovar9_apply_exports target)
   if(CMAKE_SYSTEM_NAME STREQUAL "Linux")
+    # The library's own calls between its entries bind inside it, without a
+    # detour through the symbol table.
     target_link_options(${target} PRIVATE
-      -Wl,--version-script=${PROJECT_BINARY_DIR}/zodovar9.map -Wl,--no-undefined)
+      -Wl,--version-script=${PROJECT_BINARY_DIR}/zodovar9.map -Wl,--no-undefined
+      -Wl,-Bsymbolic-functions)
     foreach(_alias IN LISTS ZODOVAR9_EXPORT_ALIASES)
       target_link_options(${target} PRIVATE -Wl,--defsym=${_alias})
     endforeach()
