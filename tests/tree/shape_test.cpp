@@ -15,10 +15,15 @@ protected:
     void SetUp() override { probe::reset(); }
     void TearDown() override
     {
-        for (auto &[name, node] : nodes) {
+        // The roots are found before any deletion frees their descendants.
+        std::vector<cstd_tree *> roots;
+        for (const auto &[name, node] : nodes) {
             if (node != nullptr && node->parent == nullptr) {
-                EXPECT_GE(cstd_tree_deleteThisAndAllDescendants(&node), 0) << name;
+                roots.push_back(node);
             }
+        }
+        for (cstd_tree *root : roots) {
+            EXPECT_GE(cstd_tree_deleteThisAndAllDescendants(&root), 0);
         }
         EXPECT_TRUE(probe::nothingLive());
     }
