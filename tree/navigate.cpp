@@ -119,7 +119,7 @@ ZODOVAR9_API cstd_status CSTD_CALL cstd_tree_getNextSibling(cstd_tree *tree, cst
     // The count bounds the read: a position that breaks the invariant, past
     // the list or below it, finds no next sibling rather than memory beyond.
     const int64_t next = int64_t{tree->indexInParent} + 1;
-    if (next < 0 || next >= int64_t{count}) {
+    if (tree->indexInParent < 0 || next >= int64_t{count}) {
         return cstd_tree_errNoNextSibling;
     }
     cstd_tree *const *begin = nullptr;

@@ -1,0 +1,151 @@
+// Attaching and detaching: the list calls each makes, the positions left
+// behind, refusals, and what every failing list call leaves.
+#include <string>
+
+#include "expect.hpp"
+
+namespace {
+
+using probe::Fn;
+using probe::kAny;
+using probe::step;
+
+// Heap nodes P and Q, with A, B and C attached to P in that order; D a root.
+class Attach : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        for (cstd_tree **n : {&p, &q, &a, &b, &c, &d}) {
+            ASSERT_EQ(cstd_tree_new(n), 0);
+        }
+        for (cstd_tree *n : {a, b, c}) {
+            ASSERT_EQ(cstd_tree_addChild(p, n), 0);
+        }
+        probe::reset();
+    }
+    void TearDown() override
+    {
+        probe::reset();
+        for (cstd_tree **n : {&a, &b, &c, &d, &p, &q}) {
+            EXPECT_EQ(cstd_tree_deleteThisButNotDescendants(n), 0);
+        }
+        EXPECT_TRUE(probe::nothingLive());
+    }
+    // P's list: each node's name followed by its stored position.
+    std::string listed()
+    {
+        cstd_tree **begin = nullptr;
+        uint32_t count = 0;
+        EXPECT_EQ(cstd_vector__getBeginSize32(&p->children, reinterpret_cast<void **>(&begin), &count), 0);
+        std::string out;
+        for (uint32_t i = 0; i < count; ++i) {
+            out += "ABCD"[begin[i] == a ? 0 : begin[i] == b ? 1 : begin[i] == c ? 2 : 3];
+            out += std::to_string(begin[i]->indexInParent);
+        }
+        return out;
+    }
+    cstd_tree *p = nullptr, *q = nullptr, *a = nullptr, *b = nullptr, *c = nullptr, *d = nullptr;
+};
+
+struct RemovalRow {
+    const char *name;
+    const char *removed; // in this order
+    const char *left;
+};
+void PrintTo(const RemovalRow &r, std::ostream *out) { *out << r.name; }
+
+class AttachRemoval : public Attach, public ::testing::WithParamInterface<RemovalRow> {};
+
+TEST_P(AttachRemoval, ErasesTheChildFoundByPointerAndRenumbersTheRest)
+{
+    ASSERT_EQ(cstd_tree_addChild(q, d), 0);
+    int32_t nextInQ = 1;
+    for (const char *name = GetParam().removed; *name != 0; ++name) {
+        cstd_tree *n = *name == 'A' ? a : *name == 'B' ? b : c;
+        cstd_tree **begin = nullptr;
+        ASSERT_EQ(cstd_vector__getBeginEnd(&p->children, reinterpret_cast<void **>(&begin), nullptr), 0);
+        cstd_tree **const element = begin + n->indexInParent;
+        probe::reset();
+        ASSERT_EQ(cstd_tree_removeChild(p, n), 0);
+        EXPECT_TRUE(probe::callsAre({step(Fn::cstd_vector__getSize32, &p->children, kAny),
+                                     step(Fn::cstd_vector__getBeginEnd, &p->children, kAny, nullptr),
+                                     step(Fn::cstd_vector__eraseElement, &p->children, element),
+                                     step(Fn::cstd_vector__getBeginSize32, &p->children, kAny, kAny)}));
+        EXPECT_EQ(n->parent, nullptr);
+        EXPECT_EQ(n->indexInParent, -1);
+        // A removed node is a root again and goes to the end of another list.
+        probe::reset();
+        ASSERT_EQ(cstd_tree_addChild(q, n), 0);
+        EXPECT_TRUE(probe::callsAre({step(Fn::cstd_vector__getSize32, &q->children, kAny),
+                                     step(Fn::cstd_vector__pushBack, &q->children, kAny)}));
+        EXPECT_EQ(n->parent, q);
+        EXPECT_EQ(n->indexInParent, nextInQ++);
+    }
+    EXPECT_EQ(listed(), GetParam().left);
+}
+
+INSTANTIATE_TEST_SUITE_P(Tree, AttachRemoval,
+                         ::testing::Values(RemovalRow{"First", "A", "B0C1"}, RemovalRow{"Middle", "B", "A0C1"},
+                                           RemovalRow{"Last", "C", "A0B1"},
+                                           RemovalRow{"OnlyChild", "ACB", ""}),
+                         [](const auto &info) { return std::string(info.param.name); });
+
+TEST_F(Attach, RefusesAWrongLinkWithoutWritingOrCalling)
+{
+    ASSERT_EQ(cstd_tree_addChild(q, d), 0);
+    probe::reset();
+    EXPECT_EQ(cstd_tree_addChild(p, b), cstd_tree_errWrongParent);    // attached here already
+    EXPECT_EQ(cstd_tree_addChild(q, b), cstd_tree_errWrongParent);    // attached elsewhere
+    EXPECT_EQ(cstd_tree_removeChild(q, p), cstd_tree_errWrongParent); // a root
+    EXPECT_EQ(cstd_tree_removeChild(p, d), cstd_tree_errWrongParent); // another's child
+    EXPECT_TRUE(probe::callsAre({}));
+    EXPECT_EQ(listed(), "A0B1C2");
+    EXPECT_EQ(d->parent, q);
+    EXPECT_EQ(d->indexInParent, 0);
+    EXPECT_EQ(p->indexInParent, -1);
+}
+
+struct StatusRow {
+    const char *name;
+    Fn fn; // the call that answers with `status`
+    cstd_status status;
+    bool attach;      // attach D to P, else remove B from P
+    int32_t index;    // the moved node's position afterwards
+    const char *left; // P's list afterwards
+};
+void PrintTo(const StatusRow &r, std::ostream *out) { *out << r.name; }
+
+class AttachStatus : public Attach, public ::testing::WithParamInterface<StatusRow> {};
+
+TEST_P(AttachStatus, StopsAtAFailureAndLeavesWhatWasWritten)
+{
+    const StatusRow &r = GetParam();
+    cstd_tree *moved = r.attach ? d : b;
+    probe::inject({r.fn, 1, r.status});
+    EXPECT_EQ(r.attach ? cstd_tree_addChild(p, d) : cstd_tree_removeChild(p, b), r.status);
+    EXPECT_EQ(probe::calls().empty() ? Fn::any : probe::calls().back().fn, r.fn); // nothing after it
+    EXPECT_EQ(moved->parent, r.attach ? p : nullptr);
+    EXPECT_EQ(moved->indexInParent, r.index);
+    EXPECT_EQ(listed(), r.left);
+    // Linked to P, the node leaves whether the list holds it or not (after a
+    // failed append, a failed recount), and every listed child is renumbered.
+    moved->parent = p;
+    EXPECT_EQ(cstd_tree_removeChild(p, moved), 0);
+    EXPECT_EQ(listed(), r.attach ? "A0B1C2" : "A0C1");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Tree, AttachStatus,
+    ::testing::Values(
+        StatusRow{"AttachCount", Fn::cstd_vector__getSize32, CSTD_STATUS_FAILURE(0x3001), true, -1, "A0B1C2"},
+        StatusRow{"AttachAppend", Fn::cstd_vector__pushBack, CSTD_STATUS_FAILURE(0x3002), true, 3, "A0B1C2"},
+        StatusRow{"RemoveCount", Fn::cstd_vector__getSize32, CSTD_STATUS_FAILURE(0x3003), false, -1, "A0B-1C2"},
+        StatusRow{"RemoveBegin", Fn::cstd_vector__getBeginEnd, CSTD_STATUS_FAILURE(0x3004), false, -1, "A0B-1C2"},
+        StatusRow{"RemoveErase", Fn::cstd_vector__eraseElement, CSTD_STATUS_FAILURE(0x3005), false, -1, "A0B-1C2"},
+        StatusRow{"RemoveRecount", Fn::cstd_vector__getBeginSize32, CSTD_STATUS_FAILURE(0x3006), false, -1, "A0C2"},
+        // A positive status is a success, and the one returned.
+        StatusRow{"AttachPositive", Fn::cstd_vector__pushBack, 0x42, true, 3, "A0B1C2D3"},
+        StatusRow{"RemovePositive", Fn::cstd_vector__getBeginSize32, 0x43, false, -1, "A0C1"}),
+    [](const auto &info) { return std::string(info.param.name); });
+
+} // namespace
