@@ -38,7 +38,7 @@ int main(void)
 
     for (i = 0; i < kNodes; ++i) {
         CHECK(cstd_tree_new(&nodes[i]));
-        nodes[i]->data = (void *)shape[i].name;
+        CHECK(cstd_tree_setData(nodes[i], shape[i].name));
         if (shape[i].parent >= 0) {
             CHECK(cstd_tree_addChild(nodes[shape[i].parent], nodes[i]));
         }

@@ -1,6 +1,4 @@
 // Node construction and destruction, in place and on the heap.
-#include <cstring>
-
 #include "tree/internal.hpp"
 
 #if UINTPTR_MAX == 0xFFFFFFFFu
@@ -91,13 +89,7 @@ ZODOVAR9_API cstd_status CSTD_CALL cstd_tree_constructWithSizeAndVtable(cstd_tre
     }
     cleanup.add(kPayloadKind, kPayloadCode, &tree->data, &csys_memory_free_internal);
 
-    if (table != nullptr && table->construct != nullptr) {
-        status = table->construct(tree->data, 0);
-    } else if (table != nullptr && table->tag >= 0 && size != 0) {
-        // A table with no constructor and a tag of 0 or more describes plain
-        // data: its payload starts zeroed rather than undefined.
-        std::memset(tree->data, 0, size);
-    }
+    zodovar9::core::constructElement(status, table, tree->data, size);
     return cleanup.finish();
 }
 

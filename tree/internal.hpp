@@ -3,6 +3,8 @@
 
 #include <zodovar9/zodovar9.h>
 
+#include <cstring>
+
 #include "sys/sys.hpp"
 
 namespace zodovar9::core {
@@ -11,6 +13,19 @@ namespace zodovar9::core {
 inline cstd_status constructChildren(cstd_vector *children)
 {
     return cstd_vector__constructWithVtable(children, 0, sizeof(cstd_treePtr), nullptr, 0);
+}
+
+// Builds a fresh payload element: the table's `construct` slot where it is
+// set, with `status` its result; otherwise a table with a tag of 0 or more
+// describes plain data, which starts zeroed rather than undefined.
+inline void constructElement(cstd_status &status, const cstd_vtable *table, void *element,
+                             std::uint32_t size)
+{
+    if (table != nullptr && table->construct != nullptr) {
+        status = table->construct(element, 0);
+    } else if (table != nullptr && table->tag >= 0 && size != 0) {
+        std::memset(element, 0, size);
+    }
 }
 
 // Notices a walk up `parent` links coming round to a node it met before, in

@@ -2,8 +2,11 @@
  * zodovar9 — the export macro and the types that every module shares.
  *
  * Every function of zodovar9 is exported by name with the C calling
- * convention (`CSTD_CALL`: `__cdecl` on 32-bit Windows), takes and returns
- * only 32-bit words in the 32-bit layout, and returns a `cstd_status`: zero or
+ * convention (`CSTD_CALL`: `__cdecl` on 32-bit Windows, the caller popping
+ * the arguments), and so is every function pointer that it takes or gives:
+ * element-table slots, clean-up record functions. In the 32-bit layout each
+ * argument is one 32-bit word (an array's 64-bit size, two), and every
+ * function returns a `cstd_status`: zero or
  * positive for success, negative for failure. Test the sign of a status, never
  * its equality with 0: a positive status from the system library passes
  * through as success.

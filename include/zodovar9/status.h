@@ -34,7 +34,13 @@ enum {
      *  descendant creates. Returned by the operations that climb to the root
      *  (`cstd_tree_getDepthFromRoot` and the depth-first search) instead of
      *  climbing for ever. */
-    cstd_tree_errParentCycle = CSTD_STATUS_FAILURE(0x0AC8)
+    cstd_tree_errParentCycle = CSTD_STATUS_FAILURE(0x0AC8),
+    /** 0x80000AC9: `cstd_tree_assign` (and what calls it: `setData` of the
+     *  tree-of-trees family, `cstd_tree_constructCopy`) refuses a source
+     *  whose payload does not fit the destination's: a different `dataSize`,
+     *  or, where the destination's table would assign, a different table.
+     *  Nothing is written. */
+    cstd_tree_errPayloadMismatch = CSTD_STATUS_FAILURE(0x0AC9)
 };
 
 #ifdef __cplusplus

@@ -335,6 +335,81 @@ ZODOVAR9_API cstd_status CSTD_CALL cstd_tree_hasNextSearchElement(const cstd_tre
                                                                   int32_t searchType,
                                                                   uint32_t *truth);
 
+/* --- Payload access and node copy ------------------------------------- */
+
+/**
+ * Writes the node's payload by the first path that fits:
+ * - the table's `assign` slot, when the node has a table with one (whatever
+ *   `dataSize` is), called with (`data`, value);
+ * - otherwise, for a buffer payload, `dataSize` bytes copied from the address
+ *   `value` into the block that `data` names (`csys_memory_copy`);
+ * - otherwise `value` itself is stored in `data`.
+ * @return the slot's or the copy's status, unchanged, with no field of the
+ *         node written; 0 on the storing path, which cannot fail.
+ */
+ZODOVAR9_API cstd_status CSTD_CALL cstd_tree_setData(cstd_tree *tree, const void *value);
+
+/** Writes `data` to `*data`: a buffer payload's block address, or a value
+ *  payload's value itself. @return 0. */
+ZODOVAR9_API cstd_status CSTD_CALL cstd_tree_getDataPtr(const cstd_tree *tree, void **data);
+
+/**
+ * Copies `source` onto `destination` (a constructed node), children shallow:
+ * afterwards the destination's list names the source's very children, whose
+ * `parent` links still name the source, and the destination's former
+ * children, no longer listed, still name the destination.
+ *
+ * Steps: the destination takes the source's `parent` and `indexInParent`
+ * (it is not entered in that parent's list: it mirrors the source's place,
+ * so every sibling query on it reads inside the parent's list and a root
+ * source leaves a root); then the list (`cstd_vector__assign`); then
+ * `dataSize`; then the payload by the destination's table as it stood on
+ * entry (its `assign` slot; otherwise the source's `dataSize` bytes into the
+ * destination's block; otherwise the source's value stored); then `vtable`.
+ * Assigning a node to itself writes nothing and returns 0.
+ *
+ * Payloads must fit: the same `dataSize` (two value payloads, or two blocks
+ * of one size), and where the destination's table has an `assign` slot, the
+ * same table. Any other pair is refused before anything is written, so no
+ * byte lands outside the destination's block and no owned block is orphaned.
+ *
+ * @return the status of the last call made; `cstd_tree_errPayloadMismatch`
+ *         for a pair that does not fit (nothing written). A failed list copy
+ *         leaves the destination with the source's `parent` and position and
+ *         its list as `cstd_vector__assign` left it; a failed payload copy
+ *         leaves, besides, the source's list and `dataSize`, `data` as the
+ *         slot or copy left it and the destination's own `vtable`. Nothing is
+ *         undone.
+ */
+ZODOVAR9_API cstd_status CSTD_CALL cstd_tree_assign(cstd_tree *destination,
+                                                    const cstd_tree *source);
+
+/**
+ * Builds `tree` (raw storage, overwritten, never released) as a copy of
+ * `source`: an empty node, then `cstd_tree_assign`, so the copy lists the
+ * source's children without owning them and takes the source's place links.
+ *
+ * A value payload is shared: the copy holds the same value and table. A
+ * buffer payload gets a block of its own of the source's `dataSize`, built as
+ * `cstd_tree_constructWithSizeAndVtable` builds one (allocation, then the
+ * table's `construct` slot, or zero-fill for a plain-data table) and then
+ * filled by the assignment (the table's `assign` slot, otherwise bytes). The
+ * table's `constructCopy` slot is never called.
+ *
+ * @return the status as the clean-up leaves it. If the children list cannot
+ *         be built, the node holds `parent` none and `indexInParent` -1 and
+ *         is not a constructed node. Any later failure destroys the node with
+ *         `cstd_tree_destruct` and releases the copy's payload block, element
+ *         destroyed first where it was built. When the list already names the
+ *         source's children, that destruction stops at the first of them
+ *         (their `parent` is the source), so the source's children are never
+ *         deleted; the node then still holds its list, naming them, and no
+ *         payload: release the list with `cstd_vector_cstd_treePtr_destruct`
+ *         on `&tree->children`.
+ */
+ZODOVAR9_API cstd_status CSTD_CALL cstd_tree_constructCopy(cstd_tree *tree,
+                                                           const cstd_tree *source);
+
 #ifdef __cplusplus
 }
 #endif

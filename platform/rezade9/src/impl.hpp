@@ -11,4 +11,9 @@ namespace rezade9::impl {
 #include "functions.inc"
 #undef REZADE9_FUNCTION
 
+// The C heap, counted: every block that rezade9 takes from it for a caller
+// or for an array's storage, so a program can see that nothing is left.
+void *heapAllocate(uint32_t size);
+void heapRelease(void *block);
+
 } // namespace rezade9::impl

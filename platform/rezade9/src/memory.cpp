@@ -1,10 +1,36 @@
 // Memory blocks on the C heap.
 #include "impl.hpp"
 
+#include <atomic>
 #include <cstdlib>
 #include <cstring>
 
 namespace rezade9::impl {
+
+namespace {
+std::atomic<uint32_t> liveBlocks{0};
+}
+
+void *heapAllocate(uint32_t size)
+{
+    void *block = std::malloc(size);
+    if (block != nullptr)
+        liveBlocks.fetch_add(1, std::memory_order_relaxed);
+    return block;
+}
+
+void heapRelease(void *block)
+{
+    if (block != nullptr)
+        liveBlocks.fetch_sub(1, std::memory_order_relaxed);
+    std::free(block);
+}
+
+cstd_status csys_memory_getLiveBlockCount(uint32_t *count)
+{
+    *count = liveBlocks.load(std::memory_order_relaxed);
+    return 0;
+}
 
 cstd_status csys_memory_alloc_internal(uint32_t size, void **block)
 {
@@ -13,7 +39,7 @@ cstd_status csys_memory_alloc_internal(uint32_t size, void **block)
         *block = nullptr;
         return 0;
     }
-    void *allocated = std::malloc(size);
+    void *allocated = heapAllocate(size);
     if (allocated == nullptr)
         return csys_errNoMemory;
     *block = allocated;
@@ -22,7 +48,7 @@ cstd_status csys_memory_alloc_internal(uint32_t size, void **block)
 
 cstd_status csys_memory_free_internal(void **block)
 {
-    std::free(*block);
+    heapRelease(*block);
     *block = nullptr;
     return 0;
 }

@@ -62,7 +62,7 @@ cstd_status allocate(const cstd_vector &array, uint32_t count, Byte **block)
         if (status < 0)
             return status;
     } else {
-        allocated = std::malloc(bytes);
+        allocated = heapAllocate(bytes);
     }
     if (allocated == nullptr)
         return csys_errNoMemory;
@@ -77,7 +77,7 @@ void release(const cstd_vector &array, void *block)
     if (array.mtable != nullptr)
         array.mtable->release(array.mtable->context, block);
     else
-        std::free(block);
+        heapRelease(block);
 }
 
 // Moves the elements into `block` by bytes, leaving `gap` free slots before

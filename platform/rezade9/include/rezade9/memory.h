@@ -38,6 +38,16 @@ REZADE9_API cstd_status CSTD_CALL csys_memory_free_internal(void **block);
 REZADE9_API cstd_status CSTD_CALL csys_memory_copy(uint32_t size, const void *source,
                                                    void *destination);
 
+/**
+ * Writes how many blocks this library holds from the heap for its callers:
+ * blocks from `csys_memory_alloc_internal` not yet released, and the storage
+ * of arrays that use no memory table. A program that has released everything
+ * sees 0. The count is process-wide and exact once other threads are quiet.
+ *
+ * @return 0.
+ */
+REZADE9_API cstd_status CSTD_CALL csys_memory_getLiveBlockCount(uint32_t *count);
+
 #ifdef __cplusplus
 }
 #endif

@@ -1,0 +1,278 @@
+// Payload writes, assignment and copies: the path each payload kind takes,
+// the pairs that assignment refuses, and what every failure of a copy leaves.
+#include <cstring>
+
+#include "expect.hpp"
+
+namespace {
+
+using probe::Fn;
+using probe::kAny;
+using probe::step;
+
+class Payload : public ::testing::Test {
+protected:
+    void SetUp() override { probe::reset(); }
+    void TearDown() override { EXPECT_TRUE(probe::nothingLive()); }
+    const cstd_vtable recording_ = probe::table({});
+    const cstd_vtable noAssign_ = probe::table({.assign = false});
+};
+
+TEST_F(Payload, SetDataTakesTheFirstPathThatFits)
+{
+    int32_t value = -1;
+    struct Case {
+        uint32_t size;
+        const cstd_vtable *table;
+        Fn call; // Fn::any: no call, the value is stored
+    } cases[] = {
+        {0, nullptr, Fn::any},
+        {4, nullptr, Fn::csys_memory_copy},
+        {0, &recording_, Fn::slot_assign}, // the slot even for a value payload
+        {4, &recording_, Fn::slot_assign},
+        {4, &noAssign_, Fn::csys_memory_copy},
+        {0, &noAssign_, Fn::any},
+    };
+    for (const Case &c : cases) {
+        cstd_tree t;
+        ASSERT_EQ(cstd_tree_constructWithSizeAndVtable(&t, c.size, c.table), 0);
+        void *const block = t.data;
+        probe::reset();
+        ASSERT_EQ(cstd_tree_setData(&t, &value), 0);
+        void *data = nullptr;
+        EXPECT_EQ(cstd_tree_getDataPtr(&t, &data), 0);
+        if (c.call == Fn::any) {
+            EXPECT_TRUE(probe::callsAre({}));
+            EXPECT_EQ(data, &value);
+            t.data = block; // the stored value is not the node's to release
+        } else if (c.call == Fn::csys_memory_copy) {
+            EXPECT_TRUE(probe::callsAre({step(c.call, 4, &value, block)}));
+            EXPECT_EQ(data, block);
+            EXPECT_EQ(*static_cast<int32_t *>(data), -1);
+        } else {
+            EXPECT_TRUE(probe::callsAre({step(c.call, block, &value)}));
+        }
+        ASSERT_GE(cstd_tree_destruct(&t), 0);
+    }
+}
+
+TEST_F(Payload, SetDataPassesStatusesOnAndWritesNoFieldOnFailure)
+{
+    for (const cstd_vtable *table : {static_cast<const cstd_vtable *>(nullptr), &recording_}) {
+        for (const cstd_status injected : {-0x1234, 7}) {
+            cstd_tree t;
+            ASSERT_EQ(cstd_tree_constructWithSizeAndVtable(&t, 4, table), 0);
+            const cstd_tree before = t;
+            probe::reset();
+            probe::inject({table ? Fn::slot_assign : Fn::csys_memory_copy, 1, injected});
+            int32_t value = 9;
+            EXPECT_EQ(cstd_tree_setData(&t, &value), injected);
+            EXPECT_EQ(std::memcmp(&t, &before, sizeof t), 0);
+            ASSERT_GE(cstd_tree_destruct(&t), 0);
+        }
+    }
+}
+
+// Two roots with payloads of one kind, and a third node as a parent.
+struct Pair {
+    cstd_tree destination, source;
+};
+
+TEST_F(Payload, AssignCopiesPlaceListPayloadAndTableInThatOrder)
+{
+    cstd_tree *parent = nullptr, *sibling = nullptr;
+    ASSERT_EQ(cstd_tree_new(&parent), 0);
+    ASSERT_EQ(cstd_tree_new(&sibling), 0);
+    Pair p;
+    ASSERT_EQ(cstd_tree_constructWithSizeAndVtable(&p.destination, 4, nullptr), 0);
+    ASSERT_EQ(cstd_tree_constructWithSizeAndVtable(&p.source, 4, &noAssign_), 0);
+    ASSERT_EQ(cstd_tree_addChild(parent, sibling), 0);
+    ASSERT_EQ(cstd_tree_addChild(parent, &p.source), 0);
+    *static_cast<int32_t *>(p.source.data) = 42;
+    void *const block = p.destination.data;
+
+    probe::reset();
+    ASSERT_EQ(cstd_tree_assign(&p.destination, &p.source), 0);
+    EXPECT_TRUE(probe::callsAre(
+        {step(Fn::cstd_vector__assign, &p.destination.children, &p.source.children),
+         step(Fn::csys_memory_copy, 4, p.source.data, block)}));
+    // It mirrors the source's place without being in the list: its sibling
+    // queries read inside the list, and the parent will not let it go.
+    EXPECT_EQ(p.destination.parent, parent);
+    EXPECT_EQ(p.destination.indexInParent, 1);
+    cstd_tree *before = nullptr;
+    EXPECT_EQ(cstd_tree_getPrevSibling(&p.destination, &before), 0);
+    EXPECT_EQ(before, sibling);
+    EXPECT_EQ(cstd_tree_getNextSibling(&p.destination, &before), cstd_tree_errNoNextSibling);
+    EXPECT_EQ(p.destination.data, block);
+    EXPECT_EQ(*static_cast<int32_t *>(block), 42);
+    EXPECT_EQ(p.destination.vtable, &noAssign_);
+
+    p.destination.parent = nullptr; // it was never listed
+    p.destination.indexInParent = -1;
+    ASSERT_EQ(cstd_tree_destruct(&p.destination), 0);
+    ASSERT_EQ(cstd_tree_removeChild(parent, &p.source), 0);
+    ASSERT_EQ(cstd_tree_destruct(&p.source), 0);
+    ASSERT_EQ(cstd_tree_delete(&parent), 0);
+}
+
+TEST_F(Payload, AssignIsShallowInTheChildren)
+{
+    cstd_tree *own = nullptr, *theirs = nullptr, *destination = nullptr, *source = nullptr;
+    for (cstd_tree **p : {&own, &theirs, &destination, &source}) {
+        ASSERT_EQ(cstd_tree_new(p), 0);
+    }
+    ASSERT_EQ(cstd_tree_addChild(destination, own), 0);
+    ASSERT_EQ(cstd_tree_addChild(source, theirs), 0);
+    ASSERT_EQ(cstd_tree_assign(destination, source), 0);
+
+    cstd_tree *first = nullptr;
+    ASSERT_EQ(cstd_tree_getFirstChild(destination, &first), 0);
+    EXPECT_EQ(first, theirs);
+    EXPECT_EQ(cstd_tree_removeChild(destination, theirs), cstd_tree_errWrongParent);
+    // Destroying the copy stops at the source's child and releases nothing.
+    EXPECT_EQ(cstd_tree_destruct(destination), cstd_tree_errWrongParent);
+    EXPECT_EQ(theirs->parent, source);
+    // The former child, no longer listed, still names the destination.
+    EXPECT_EQ(own->parent, destination);
+
+    own->parent = nullptr;
+    own->indexInParent = -1;
+    ASSERT_EQ(cstd_tree_delete(&own), 0);
+    ASSERT_EQ(cstd_tree_deleteThisButNotDescendants(&destination), 0);
+    ASSERT_EQ(cstd_tree_delete(&source), 0);
+}
+
+TEST_F(Payload, AssignRefusesPayloadsThatDoNotFitAndWritesNothing)
+{
+    const cstd_vtable other = probe::table({});
+    struct Case {
+        const char *name;
+        uint32_t destinationSize;
+        const cstd_vtable *destinationTable;
+        uint32_t sourceSize;
+        const cstd_vtable *sourceTable;
+        cstd_status expected;
+    } cases[] = {
+        {"block from value", 4, nullptr, 0, nullptr, cstd_tree_errPayloadMismatch},
+        {"value from block", 0, nullptr, 4, nullptr, cstd_tree_errPayloadMismatch},
+        {"small block from large", 4, nullptr, 48, nullptr, cstd_tree_errPayloadMismatch},
+        {"slot from another table", 4, &recording_, 4, &other, cstd_tree_errPayloadMismatch},
+        {"no table from a table", 4, nullptr, 4, &recording_, 0},
+        {"value with no slot from a table", 0, &noAssign_, 0, &other, 0},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        Pair p;
+        ASSERT_EQ(cstd_tree_constructWithSizeAndVtable(&p.destination, c.destinationSize,
+                                                       c.destinationTable), 0);
+        ASSERT_EQ(cstd_tree_constructWithSizeAndVtable(&p.source, c.sourceSize, c.sourceTable), 0);
+        const cstd_tree before = p.destination;
+        probe::reset();
+        EXPECT_EQ(cstd_tree_assign(&p.destination, &p.source), c.expected);
+        if (c.expected < 0) {
+            EXPECT_TRUE(probe::callsAre({}));
+            EXPECT_EQ(std::memcmp(&p.destination, &before, sizeof before), 0);
+        } else {
+            EXPECT_EQ(p.destination.vtable, c.sourceTable);
+        }
+        ASSERT_GE(cstd_tree_destruct(&p.destination), 0);
+        ASSERT_GE(cstd_tree_destruct(&p.source), 0);
+    }
+}
+
+TEST_F(Payload, AssignStopsAtAFailureWithTheEarlierFieldsWritten)
+{
+    for (const Fn failing : {Fn::cstd_vector__assign, Fn::slot_assign}) {
+        Pair p;
+        ASSERT_EQ(cstd_tree_constructWithSizeAndVtable(&p.destination, 8, &recording_), 0);
+        ASSERT_EQ(cstd_tree_constructWithSizeAndVtable(&p.source, 8, &recording_), 0);
+        p.source.indexInParent = 3; // as a source's place would be copied
+        const cstd_tree before = p.destination;
+        probe::inject({failing, 1, -0x77});
+        EXPECT_EQ(cstd_tree_assign(&p.destination, &p.source), -0x77);
+        EXPECT_EQ(p.destination.indexInParent, 3);
+        EXPECT_EQ(p.destination.data, before.data);
+        EXPECT_EQ(p.destination.vtable, &recording_);
+        p.source.indexInParent = p.destination.indexInParent = -1;
+        ASSERT_EQ(cstd_tree_destruct(&p.destination), 0);
+        ASSERT_EQ(cstd_tree_destruct(&p.source), 0);
+    }
+}
+
+TEST_F(Payload, CopyOfAValueSharesItAndOfABlockBuildsItsOwn)
+{
+    int32_t shared = 5;
+    const cstd_vtable destructOnly = probe::table({.construct = false, .assign = false});
+    cstd_tree value, block, copy;
+    ASSERT_EQ(cstd_tree_constructWithSizeAndVtable(&value, 0, &destructOnly), 0);
+    ASSERT_EQ(cstd_tree_setData(&value, &shared), 0);
+    ASSERT_EQ(cstd_tree_constructCopy(&copy, &value), 0);
+    EXPECT_EQ(copy.data, &shared);
+    EXPECT_EQ(copy.vtable, &destructOnly);
+    copy.vtable = nullptr; // the shared value is destroyed once, with its source
+    ASSERT_EQ(cstd_tree_destruct(&copy), 0);
+
+    ASSERT_EQ(cstd_tree_constructWithSizeAndVtable(&block, 8, &recording_), 0);
+    probe::reset();
+    ASSERT_EQ(cstd_tree_constructCopy(&copy, &block), 0);
+    EXPECT_TRUE(probe::callsAre(
+        {step(Fn::cstd_vector__constructWithVtable, &copy.children, 0, sizeof(cstd_treePtr),
+              nullptr, 0),
+         step(Fn::csys_memory_alloc_internal, 8, &copy.data), step(Fn::slot_construct, kAny, 0),
+         step(Fn::cstd_vector__assign, &copy.children, &block.children),
+         step(Fn::slot_assign, kAny, block.data), step(Fn::csys_cleanupExecute_, kAny, kAny, kAny)}));
+    EXPECT_NE(copy.data, block.data);
+    EXPECT_EQ(copy.dataSize, 8u);
+    EXPECT_EQ(copy.vtable, &recording_);
+    ASSERT_EQ(cstd_tree_destruct(&copy), 0);
+    ASSERT_EQ(cstd_tree_destruct(&value), 0);
+    ASSERT_EQ(cstd_tree_destruct(&block), 0);
+}
+
+// Every call of a copy of a node with children and a block payload fails in
+// turn: the failure comes back, no payload block or element of the copy
+// survives, and the source and its children are untouched. Where the list had
+// already been copied, the node's clean-up stops at the source's first child
+// and the list is left for the caller to release.
+TEST_F(Payload, EveryFailureOfACopyLeavesNoPayloadBehind)
+{
+    cstd_tree *source = nullptr, *child = nullptr;
+    ASSERT_EQ(cstd_tree_newWithSizeAndVtable(&source, 8, &recording_), 0);
+    ASSERT_EQ(cstd_tree_new(&child), 0);
+    ASSERT_EQ(cstd_tree_addChild(source, child), 0);
+    const std::size_t blocks = probe::liveBlocks(), arrays = probe::liveArrays(),
+                      elements = probe::liveElements();
+
+    probe::reset();
+    cstd_tree copy;
+    ASSERT_EQ(cstd_tree_constructCopy(&copy, source), 0);
+    const std::size_t calls = probe::calls().size();
+    ASSERT_EQ(cstd_vector__clear(&copy.children), 0); // the children are the source's
+    ASSERT_EQ(cstd_tree_destruct(&copy), 0);
+
+    for (unsigned i = 1; i <= calls; ++i) {
+        SCOPED_TRACE(i);
+        probe::reset();
+        probe::inject({Fn::any, i, -0x100 - static_cast<cstd_status>(i)});
+        const cstd_status status = cstd_tree_constructCopy(&copy, source);
+        if (probe::calls()[i - 1].fn == Fn::csys_cleanupExecute_) {
+            EXPECT_EQ(status, 0); // its work is done; the status word decides
+            ASSERT_EQ(cstd_vector__clear(&copy.children), 0);
+            ASSERT_EQ(cstd_tree_destruct(&copy), 0);
+            continue;
+        }
+        EXPECT_LT(status, 0) << probe::describe(probe::calls());
+        EXPECT_EQ(probe::liveBlocks(), blocks);
+        EXPECT_EQ(probe::liveElements(), elements);
+        EXPECT_EQ(child->parent, source);
+        if (probe::liveArrays() > arrays) {
+            ASSERT_EQ(cstd_vector_cstd_treePtr_destruct(&copy.children), 0);
+        }
+        EXPECT_EQ(probe::liveArrays(), arrays);
+    }
+    probe::reset();
+    ASSERT_EQ(cstd_tree_delete(&source), 0);
+}
+
+} // namespace

@@ -1,0 +1,205 @@
+// The typed families: what each family's construction builds and calls, the
+// payload each one copies, and the tree of trees taking its inner tree along.
+#include <cstring>
+
+#include "expect.hpp"
+
+namespace {
+
+using probe::Fn;
+using probe::kAny;
+using probe::step;
+
+struct Family {
+    const char *name;
+    cstd_status(CSTD_CALL *construct)(cstd_tree *);
+    cstd_status(CSTD_CALL *make)(cstd_tree **);
+    uint32_t size;
+    Fn element; // the call that builds the payload element, or Fn::any for none
+};
+void PrintTo(const Family &f, std::ostream *out) { *out << f.name; }
+
+const Family kFamilies[] = {
+    {"int32", &cstd_tree32s_construct, &cstd_tree32s_new, 4, Fn::any},
+    {"xform", &cstd_tree_cmath_xformLinear_construct, &cstd_tree_cmath_xformLinear_new, 48,
+     Fn::cmath_xformLinear_initIdentity},
+    {"tree", &cstd_tree_tree_construct, &cstd_tree_tree_new, sizeof(cstd_tree),
+     Fn::cstd_vector__constructWithVtable},
+};
+
+class Families : public ::testing::TestWithParam<Family> {
+protected:
+    void SetUp() override { probe::reset(); }
+    void TearDown() override { EXPECT_TRUE(probe::nothingLive()); }
+};
+INSTANTIATE_TEST_SUITE_P(All, Families, ::testing::ValuesIn(kFamilies),
+                         [](const auto &info) { return std::string(info.param.name); });
+
+TEST_P(Families, ConstructBuildsTheFamilysBlockAndElementOnly)
+{
+    const Family &f = GetParam();
+    cstd_tree t;
+    ASSERT_EQ(f.construct(&t), 0);
+    EXPECT_EQ(t.dataSize, f.size);
+    EXPECT_EQ(t.vtable == nullptr, f.element == Fn::any);
+    if (t.vtable != nullptr) {
+        EXPECT_EQ(t.vtable->tag, -1);
+        EXPECT_EQ(t.vtable->constructCopy == nullptr, f.element != Fn::cstd_vector__constructWithVtable);
+    }
+    std::vector<probe::Step> calls{
+        step(Fn::cstd_vector__constructWithVtable, &t.children, 0, sizeof(cstd_treePtr), nullptr, 0),
+        step(Fn::csys_memory_alloc_internal, f.size, &t.data)};
+    if (f.element == Fn::cmath_xformLinear_initIdentity) {
+        calls.push_back(step(f.element, t.data));
+    } else if (f.element == Fn::cstd_vector__constructWithVtable) {
+        auto *inner = static_cast<cstd_tree *>(t.data);
+        calls.push_back(step(f.element, &inner->children, 0, sizeof(cstd_treePtr), nullptr, 0));
+        EXPECT_EQ(inner->parent, nullptr);
+        EXPECT_EQ(inner->data, nullptr);
+        EXPECT_EQ(inner->dataSize, 0u);
+    }
+    calls.push_back(step(Fn::csys_cleanupExecute_, kAny, kAny, kAny));
+    EXPECT_TRUE(probe::callsAre(calls));
+    ASSERT_EQ(cstd_tree32s_destruct(&t), 0);
+}
+
+TEST_P(Families, AFailingElementConstructorReleasesWhatWasBuilt)
+{
+    const Family &f = GetParam();
+    if (f.element == Fn::any) {
+        GTEST_SKIP() << "no element constructor";
+    }
+    // The tree family's element call is the second list built.
+    probe::inject({f.element, f.element == Fn::cstd_vector__constructWithVtable ? 2u : 1u, -0x5151});
+    cstd_tree *node = nullptr;
+    EXPECT_EQ(f.make(&node), -0x5151);
+    EXPECT_EQ(node, nullptr);
+}
+
+TEST_P(Families, CopyEndsWithTheFamilysSizeTableAndABlockOfItsOwn)
+{
+    const Family &f = GetParam();
+    cstd_tree source, copy;
+    ASSERT_EQ(f.construct(&source), 0);
+    std::memset(source.data, 0x3C, f.element == Fn::cstd_vector__constructWithVtable ? 0 : f.size);
+    ASSERT_EQ(cstd_tree_cmath_xformLinear_constructCopy(&copy, &source), 0);
+    EXPECT_EQ(copy.dataSize, f.size);
+    EXPECT_EQ(copy.vtable, source.vtable);
+    EXPECT_NE(copy.data, source.data);
+    if (f.element != Fn::cstd_vector__constructWithVtable) {
+        EXPECT_EQ(std::memcmp(copy.data, source.data, f.size), 0);
+    }
+    ASSERT_EQ(cstd_tree_tree_destruct(&copy), 0);
+    ASSERT_EQ(cstd_tree_tree_destruct(&source), 0);
+}
+
+class Family1 : public ::testing::Test {
+protected:
+    void SetUp() override { probe::reset(); }
+    void TearDown() override { EXPECT_TRUE(probe::nothingLive()); }
+};
+
+TEST_F(Family1, Int32PayloadIsFourPlainBytes)
+{
+    cstd_tree *n = nullptr;
+    ASSERT_EQ(cstd_tree32s_new(&n), 0);
+    const int32_t minusOne = -1;
+    ASSERT_EQ(cstd_tree32s_setData(n, &minusOne), 0);
+    void *data = nullptr;
+    ASSERT_EQ(cstd_tree32s_getDataPtr(n, &data), 0);
+    EXPECT_EQ(*static_cast<int32_t *>(data), -1);
+    ASSERT_EQ(cstd_tree32s_delete(&n), 0);
+    EXPECT_EQ(n, nullptr);
+}
+
+TEST_F(Family1, TransformsCopyAsBytesAndDieWithoutTheMathLibrary)
+{
+    cstd_tree a, b;
+    ASSERT_EQ(cstd_tree_cmath_xformLinear_construct(&a), 0);
+    ASSERT_EQ(cstd_tree_cmath_xformLinear_construct(&b), 0);
+    static_cast<cmath_xformLinear *>(b.data)->translation[2] = 7.5f;
+    probe::reset();
+    ASSERT_EQ(cstd_tree_cmath_xformLinear_assign(&a, &b), 0);
+    ASSERT_EQ(cstd_tree_cmath_xformLinear_destruct(&b), 0);
+    const auto *x = static_cast<const cmath_xformLinear *>(a.data);
+    EXPECT_EQ(x->matrix[1][1], 1.0f);
+    EXPECT_EQ(x->translation[2], 7.5f);
+    for (const probe::Call &call : probe::calls()) {
+        EXPECT_NE(call.fn, Fn::cmath_xformLinear_initIdentity);
+        EXPECT_NE(call.fn, Fn::slot_assign);
+    }
+    ASSERT_EQ(cstd_tree_cmath_xformLinear_destruct(&a), 0);
+}
+
+TEST_F(Family1, TreeOfTreesOwnsItsInnerTree)
+{
+    cstd_tree *outer = nullptr, *parent = nullptr;
+    ASSERT_EQ(cstd_tree_new(&parent), 0);
+    ASSERT_EQ(cstd_tree_tree_new(&outer), 0);
+    ASSERT_EQ(cstd_tree_addChild(parent, outer), 0);
+    cstd_tree *inner = nullptr;
+    ASSERT_EQ(cstd_tree_tree_getDataPtr(outer, reinterpret_cast<void **>(&inner)), 0);
+    uint32_t truth = 1;
+    int32_t depth = -1;
+    ASSERT_EQ(cstd_tree_tree_hasParent(inner, &truth), 0);
+    ASSERT_EQ(cstd_tree_tree_getDepthFromRoot(inner, &depth), 0);
+    EXPECT_EQ(truth + static_cast<uint32_t>(depth), 0u);
+
+    // setData assigns the payload node only; the outer node stays in place.
+    int32_t value = 11;
+    cstd_tree plain;
+    ASSERT_EQ(cstd_tree_construct(&plain), 0);
+    ASSERT_EQ(cstd_tree_setData(&plain, &value), 0);
+    const cstd_tree before = *outer;
+    ASSERT_EQ(cstd_tree_tree_setData(outer, &plain), 0);
+    EXPECT_EQ(std::memcmp(outer, &before, sizeof before), 0);
+    EXPECT_EQ(inner->data, &value);
+    // A node of another family's kind does not fit the payload node.
+    cstd_tree number;
+    ASSERT_EQ(cstd_tree32s_construct(&number), 0);
+    EXPECT_EQ(cstd_tree_tree_setData(outer, &number), cstd_tree_errPayloadMismatch);
+
+    // Nodes below the payload node go with the outer node; a new operation
+    // on its pointer deletes all of it first.
+    cstd_tree *kids[2] = {};
+    for (cstd_tree *&k : kids) {
+        ASSERT_EQ(cstd_tree_cmath_xformLinear_new(&k), 0);
+        ASSERT_EQ(cstd_tree32s_addChild(inner, k), 0);
+    }
+    ASSERT_EQ(cstd_tree_removeChild(parent, outer), 0);
+    probe::reset();
+    ASSERT_EQ(cstd_tree32s_new(&outer), 0);
+    std::size_t releases = 0;
+    for (const probe::Call &call : probe::calls()) {
+        releases += call.fn == Fn::csys_memory_free_internal;
+    }
+    EXPECT_EQ(releases, 2u * 2 + 2); // each child's block and record, then the outer's
+    EXPECT_EQ(outer->dataSize, 4u);
+    for (cstd_tree **p : {&outer, &parent}) {
+        ASSERT_EQ(cstd_tree_tree_delete(p), 0);
+    }
+    ASSERT_EQ(cstd_tree_destruct(&number), 0);
+    ASSERT_EQ(cstd_tree_destruct(&plain), 0);
+}
+
+TEST_F(Family1, FamiliesMixInOneTreeAndWalkAsTheCoreDoes)
+{
+    cstd_tree *root = nullptr, *a = nullptr, *b = nullptr;
+    ASSERT_EQ(cstd_tree_tree_new(&root), 0);
+    ASSERT_EQ(cstd_tree_cmath_xformLinear_new(&a), 0);
+    ASSERT_EQ(cstd_tree32s_new(&b), 0);
+    ASSERT_EQ(cstd_tree32s_addChild(root, a), 0);
+    ASSERT_EQ(cstd_tree_tree_addChild(root, b), 0);
+    const cstd_tree *step = root;
+    std::vector<const cstd_tree *> order;
+    while (cstd_tree_tree_getNextSearchElementConst(step, cstd_tree_searchDepthFirst, &step) >= 0) {
+        order.push_back(step);
+    }
+    EXPECT_EQ(order, (std::vector<const cstd_tree *>{a, b}));
+    const cstd_tree *untouched = root;
+    EXPECT_EQ(cstd_tree32s_getNextSearchElementConst(root, 2, &untouched), 0);
+    EXPECT_EQ(untouched, root);
+    ASSERT_EQ(cstd_tree_cmath_xformLinear_deleteThisAndAllDescendants(&root), 0);
+}
+
+} // namespace
