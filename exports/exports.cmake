@@ -23,6 +23,26 @@ list(JOIN ZODOVAR9_EXPORT_NAMES ";\n    " _globals)
 file(CONFIGURE OUTPUT ${PROJECT_BINARY_DIR}/zodovar9.map CONTENT
   "{\n  global:\n    ${_globals};\n  local:\n    *;\n};\n")
 
+# PE: a module-definition file with every name at its ordinal, 1 up in the byte
+# order of the names; a further name is exported at its entry's address. It
+# names no LIBRARY, so each DLL built with it keeps its own file name.
+if(WIN32)
+  set(_ordered ${ZODOVAR9_EXPORT_NAMES})
+  list(SORT _ordered COMPARE STRING CASE SENSITIVE)
+  set(_def "EXPORTS\n")
+  set(_ordinal 0)
+  foreach(_name IN LISTS _ordered)
+    math(EXPR _ordinal "${_ordinal} + 1")
+    set(_alias ${ZODOVAR9_EXPORT_ALIASES})
+    list(FILTER _alias INCLUDE REGEX "^${_name}=")
+    if(_alias)
+      string(REPLACE "=" " = " _name "${_alias}")
+    endif()
+    string(APPEND _def "    ${_name} @${_ordinal}\n")
+  endforeach()
+  file(CONFIGURE OUTPUT ${PROJECT_BINARY_DIR}/zodovar9.def CONTENT "${_def}")
+endif()
+
 function(zodovar9_apply_exports target)
   if(CMAKE_SYSTEM_NAME STREQUAL "Linux")
     # The library's own calls between its entries bind inside it, without a
@@ -35,5 +55,10 @@ function(zodovar9_apply_exports target)
     endforeach()
     set_property(TARGET ${target} APPEND PROPERTY LINK_DEPENDS
       ${PROJECT_BINARY_DIR}/zodovar9.map)
+  elseif(WIN32)
+    # The export table comes from the definition file alone: nothing is
+    # exported automatically, not even from the static runtime.
+    target_sources(${target} PRIVATE ${PROJECT_BINARY_DIR}/zodovar9.def)
+    target_link_options(${target} PRIVATE -Wl,--no-undefined -Wl,--exclude-all-symbols)
   endif()
 endfunction()
