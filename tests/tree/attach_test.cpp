@@ -32,7 +32,7 @@ protected:
         EXPECT_TRUE(probe::nothingLive());
     }
     // P's list: each node's name followed by its stored position.
-    std::string listed()
+    std::string listed() const
     {
         cstd_tree **begin = nullptr;
         uint32_t count = 0;
@@ -47,21 +47,13 @@ protected:
     cstd_tree *p = nullptr, *q = nullptr, *a = nullptr, *b = nullptr, *c = nullptr, *d = nullptr;
 };
 
-struct RemovalRow {
-    const char *name;
-    const char *removed; // in this order
-    const char *left;
-};
-void PrintTo(const RemovalRow &r, std::ostream *out) { *out << r.name; }
-
-class AttachRemoval : public Attach, public ::testing::WithParamInterface<RemovalRow> {};
-
-TEST_P(AttachRemoval, ErasesTheChildFoundByPointerAndRenumbersTheRest)
+// Middle, first, then only child: each leaves P's list, found by pointer, the
+// rest closing up behind it, and goes to the end of Q's, which holds D.
+TEST_F(Attach, RemovalErasesByPointerAndRenumbersAndAppendTakesTheCount)
 {
     ASSERT_EQ(cstd_tree_addChild(q, d), 0);
     int32_t nextInQ = 1;
-    for (const char *name = GetParam().removed; *name != 0; ++name) {
-        cstd_tree *n = *name == 'A' ? a : *name == 'B' ? b : c;
+    for (const auto &[n, left] : {std::pair{b, "A0C1"}, {a, "C0"}, {c, ""}}) {
         cstd_tree **begin = nullptr;
         ASSERT_EQ(cstd_vector__getBeginEnd(&p->children, reinterpret_cast<void **>(&begin), nullptr), 0);
         cstd_tree **const element = begin + n->indexInParent;
@@ -71,24 +63,15 @@ TEST_P(AttachRemoval, ErasesTheChildFoundByPointerAndRenumbersTheRest)
                                      step(Fn::cstd_vector__getBeginEnd, &p->children, kAny, nullptr),
                                      step(Fn::cstd_vector__eraseElement, &p->children, element),
                                      step(Fn::cstd_vector__getBeginSize32, &p->children, kAny, kAny)}));
-        EXPECT_EQ(n->parent, nullptr);
-        EXPECT_EQ(n->indexInParent, -1);
-        // A removed node is a root again and goes to the end of another list.
+        EXPECT_TRUE(n->parent == nullptr && n->indexInParent == -1);
+        EXPECT_EQ(listed(), left);
         probe::reset();
         ASSERT_EQ(cstd_tree_addChild(q, n), 0);
         EXPECT_TRUE(probe::callsAre({step(Fn::cstd_vector__getSize32, &q->children, kAny),
                                      step(Fn::cstd_vector__pushBack, &q->children, kAny)}));
-        EXPECT_EQ(n->parent, q);
-        EXPECT_EQ(n->indexInParent, nextInQ++);
+        EXPECT_TRUE(n->parent == q && n->indexInParent == nextInQ++);
     }
-    EXPECT_EQ(listed(), GetParam().left);
 }
-
-INSTANTIATE_TEST_SUITE_P(Tree, AttachRemoval,
-                         ::testing::Values(RemovalRow{"First", "A", "B0C1"}, RemovalRow{"Middle", "B", "A0C1"},
-                                           RemovalRow{"Last", "C", "A0B1"},
-                                           RemovalRow{"OnlyChild", "ACB", ""}),
-                         [](const auto &info) { return std::string(info.param.name); });
 
 TEST_F(Attach, RefusesAWrongLinkWithoutWritingOrCalling)
 {
@@ -100,9 +83,7 @@ TEST_F(Attach, RefusesAWrongLinkWithoutWritingOrCalling)
     EXPECT_EQ(cstd_tree_removeChild(p, d), cstd_tree_errWrongParent); // another's child
     EXPECT_TRUE(probe::callsAre({}));
     EXPECT_EQ(listed(), "A0B1C2");
-    EXPECT_EQ(d->parent, q);
-    EXPECT_EQ(d->indexInParent, 0);
-    EXPECT_EQ(p->indexInParent, -1);
+    EXPECT_TRUE(d->parent == q && d->indexInParent == 0 && p->indexInParent == -1);
 }
 
 struct StatusRow {
@@ -134,18 +115,19 @@ TEST_P(AttachStatus, StopsAtAFailureAndLeavesWhatWasWritten)
     EXPECT_EQ(listed(), r.attach ? "A0B1C2" : "A0C1");
 }
 
+constexpr cstd_status kFailed = CSTD_STATUS_FAILURE(0x3001);
+
 INSTANTIATE_TEST_SUITE_P(
     Tree, AttachStatus,
-    ::testing::Values(
-        StatusRow{"AttachCount", Fn::cstd_vector__getSize32, CSTD_STATUS_FAILURE(0x3001), true, -1, "A0B1C2"},
-        StatusRow{"AttachAppend", Fn::cstd_vector__pushBack, CSTD_STATUS_FAILURE(0x3002), true, 3, "A0B1C2"},
-        StatusRow{"RemoveCount", Fn::cstd_vector__getSize32, CSTD_STATUS_FAILURE(0x3003), false, -1, "A0B-1C2"},
-        StatusRow{"RemoveBegin", Fn::cstd_vector__getBeginEnd, CSTD_STATUS_FAILURE(0x3004), false, -1, "A0B-1C2"},
-        StatusRow{"RemoveErase", Fn::cstd_vector__eraseElement, CSTD_STATUS_FAILURE(0x3005), false, -1, "A0B-1C2"},
-        StatusRow{"RemoveRecount", Fn::cstd_vector__getBeginSize32, CSTD_STATUS_FAILURE(0x3006), false, -1, "A0C2"},
-        // A positive status is a success, and the one returned.
-        StatusRow{"AttachPositive", Fn::cstd_vector__pushBack, 0x42, true, 3, "A0B1C2D3"},
-        StatusRow{"RemovePositive", Fn::cstd_vector__getBeginSize32, 0x43, false, -1, "A0C1"}),
+    ::testing::Values(StatusRow{"AttachCount", Fn::cstd_vector__getSize32, kFailed, true, -1, "A0B1C2"},
+                      StatusRow{"AttachAppend", Fn::cstd_vector__pushBack, kFailed, true, 3, "A0B1C2"},
+                      StatusRow{"RemoveCount", Fn::cstd_vector__getSize32, kFailed, false, -1, "A0B-1C2"},
+                      StatusRow{"RemoveBegin", Fn::cstd_vector__getBeginEnd, kFailed, false, -1, "A0B-1C2"},
+                      StatusRow{"RemoveErase", Fn::cstd_vector__eraseElement, kFailed, false, -1, "A0B-1C2"},
+                      StatusRow{"RemoveRecount", Fn::cstd_vector__getBeginSize32, kFailed, false, -1, "A0C2"},
+                      // A positive status is a success, and the one returned.
+                      StatusRow{"AttachPositive", Fn::cstd_vector__pushBack, 0x42, true, 3, "A0B1C2D3"},
+                      StatusRow{"RemovePositive", Fn::cstd_vector__getBeginSize32, 0x43, false, -1, "A0C1"}),
     [](const auto &info) { return std::string(info.param.name); });
 
 } // namespace
