@@ -1,23 +1,4 @@
-# 64-bit Windows DLLs and programs from Debian's g++-mingw-w64-x86-64 (the
-# posix threading variant), run here under wine64.
-set(CMAKE_SYSTEM_NAME Windows)
-set(CMAKE_SYSTEM_PROCESSOR x86_64)
-set(CMAKE_C_COMPILER x86_64-w64-mingw32-gcc-posix)
-set(CMAKE_CXX_COMPILER x86_64-w64-mingw32-g++-posix)
-set(CMAKE_RC_COMPILER x86_64-w64-mingw32-windres)
-
-# Libraries and headers come from the MinGW tree only; tools from the host.
-set(CMAKE_FIND_ROOT_PATH /usr/x86_64-w64-mingw32)
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
-
-# Every DLL and program carries its own GCC, C++ and thread runtime (-static
-# takes winpthread in too), so that it needs nothing beside it but the
-# product's DLLs and Windows' own.
-set(CMAKE_SHARED_LINKER_FLAGS_INIT "-static-libgcc -static-libstdc++ -static")
-set(CMAKE_EXE_LINKER_FLAGS_INIT "-static-libgcc -static-libstdc++ -static")
-
-# valgrind checks Linux programs only: no memcheck runs of Windows programs.
-set(ZODOVAR9_VALGRIND OFF)
+# 64-bit Windows DLLs and programs from Debian's g++-mingw-w64-x86-64, run
+# here under wine64.
+set(ZODOVAR9_MINGW_ARCH x86_64)
+include(${CMAKE_CURRENT_LIST_DIR}/mingw.cmake)
