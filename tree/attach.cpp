@@ -1,11 +1,13 @@
 // Child attachment: the only writer of `parent`, `indexInParent` and the
 // parent's `children`, which it keeps in step.
+#include "tree/checked.hpp"
 #include "tree/internal.hpp"
 
 extern "C" {
 
 ZODOVAR9_API cstd_status CSTD_CALL cstd_tree_addChild(cstd_tree *parent, cstd_tree *child)
 {
+    ZODOVAR9_EXPECT_ATTACHABLE("cstd_tree_addChild", parent, child);
     if (child->parent != nullptr) {
         return cstd_tree_errWrongParent;
     }
@@ -21,6 +23,9 @@ ZODOVAR9_API cstd_status CSTD_CALL cstd_tree_addChild(cstd_tree *parent, cstd_tr
 
 ZODOVAR9_API cstd_status CSTD_CALL cstd_tree_removeChild(cstd_tree *parent, cstd_tree *child)
 {
+    // Not the places: detaching is how a caller undoes an attach whose count
+    // failed, which leaves the child linked at -1.
+    ZODOVAR9_EXPECT_GIVEN("cstd_tree_removeChild", parent, child);
     if (child->parent != parent) {
         return cstd_tree_errWrongParent;
     }

@@ -1,4 +1,5 @@
 // Node construction and destruction, in place and on the heap.
+#include "tree/checked.hpp"
 #include "tree/internal.hpp"
 
 #if UINTPTR_MAX == 0xFFFFFFFFu
@@ -53,6 +54,7 @@ extern "C" {
 
 ZODOVAR9_API cstd_status CSTD_CALL cstd_tree_construct(cstd_tree *tree)
 {
+    ZODOVAR9_EXPECT_GIVEN("cstd_tree_construct", tree);
     tree->parent = nullptr;
     tree->indexInParent = -1;
     const cstd_status status = zodovar9::core::constructChildren(&tree->children);
@@ -69,6 +71,7 @@ ZODOVAR9_API cstd_status CSTD_CALL cstd_tree_constructWithSizeAndVtable(cstd_tre
                                                                          uint32_t size,
                                                                          const cstd_vtable *table)
 {
+    ZODOVAR9_EXPECT_GIVEN("cstd_tree_constructWithSizeAndVtable", tree);
     zodovar9::sys::CleanupList<2> cleanup;
     cstd_status &status = cleanup.status();
 
@@ -95,6 +98,7 @@ ZODOVAR9_API cstd_status CSTD_CALL cstd_tree_constructWithSizeAndVtable(cstd_tre
 
 ZODOVAR9_API cstd_status CSTD_CALL cstd_tree_destruct(cstd_tree *tree)
 {
+    ZODOVAR9_EXPECT_GIVEN("cstd_tree_destruct", tree);
     cstd_status status = zodovar9::core::deleteDescendants(tree);
     if (status < 0) {
         return status;
@@ -133,6 +137,7 @@ ZODOVAR9_API cstd_status CSTD_CALL cstd_tree_destruct(cstd_tree *tree)
 
 ZODOVAR9_API cstd_status CSTD_CALL cstd_tree_delete(cstd_tree **p)
 {
+    ZODOVAR9_EXPECT_GIVEN("cstd_tree_delete", p);
     if (*p == nullptr) {
         return 0;
     }
@@ -145,12 +150,14 @@ ZODOVAR9_API cstd_status CSTD_CALL cstd_tree_delete(cstd_tree **p)
 
 ZODOVAR9_API cstd_status CSTD_CALL cstd_tree_new(cstd_tree **p)
 {
+    ZODOVAR9_EXPECT_GIVEN("cstd_tree_new", p);
     return renew(p, [](cstd_tree *node) { return cstd_tree_construct(node); });
 }
 
 ZODOVAR9_API cstd_status CSTD_CALL cstd_tree_newWithSizeAndVtable(cstd_tree **p, uint32_t size,
                                                                    const cstd_vtable *table)
 {
+    ZODOVAR9_EXPECT_GIVEN("cstd_tree_newWithSizeAndVtable", p);
     return renew(p, [size, table](cstd_tree *node) {
         return cstd_tree_constructWithSizeAndVtable(node, size, table);
     });

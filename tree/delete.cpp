@@ -12,6 +12,7 @@
 //    parent, or, for the last child, that parent itself.
 // Both are reset to none and -1 before the node is handed to a deletion and
 // before any return.
+#include "tree/checked.hpp"
 #include "tree/internal.hpp"
 
 namespace zodovar9::core {
@@ -122,6 +123,7 @@ extern "C" {
 
 ZODOVAR9_API cstd_status CSTD_CALL cstd_tree_deleteThisAndAllDescendants(cstd_tree **p)
 {
+    ZODOVAR9_EXPECT_GIVEN("cstd_tree_deleteThisAndAllDescendants", p);
     if (*p == nullptr) {
         return 0;
     }
@@ -134,6 +136,7 @@ ZODOVAR9_API cstd_status CSTD_CALL cstd_tree_deleteThisAndAllDescendants(cstd_tr
 
 ZODOVAR9_API cstd_status CSTD_CALL cstd_tree_deleteThisButNotDescendants(cstd_tree **p)
 {
+    ZODOVAR9_EXPECT_GIVEN("cstd_tree_deleteThisButNotDescendants", p);
     if (*p == nullptr) {
         return 0;
     }

@@ -2,6 +2,7 @@
 // `indexInParent` instead of searching lists, and change nothing.
 #include <type_traits>
 
+#include "tree/checked.hpp"
 #include "tree/internal.hpp"
 
 using zodovar9::sys::blockAddress;
@@ -36,17 +37,20 @@ extern "C" {
 ZODOVAR9_API cstd_status CSTD_CALL cstd_tree_getNumChildren(const cstd_tree *tree,
                                                             uint32_t *count)
 {
+    ZODOVAR9_EXPECT_GIVEN("cstd_tree_getNumChildren", tree, count);
     return cstd_vector__getSize32(&tree->children, count);
 }
 
 ZODOVAR9_API cstd_status CSTD_CALL cstd_tree_hasParent(const cstd_tree *tree, uint32_t *truth)
 {
+    ZODOVAR9_EXPECT_PLACED("cstd_tree_hasParent", tree, truth);
     *truth = tree->parent != nullptr ? 1 : 0;
     return 0;
 }
 
 ZODOVAR9_API cstd_status CSTD_CALL cstd_tree_getParent(cstd_tree *tree, cstd_tree **parent)
 {
+    ZODOVAR9_EXPECT_PLACED("cstd_tree_getParent", tree, parent);
     if (tree->parent == nullptr) {
         return cstd_tree_errNoParent;
     }
@@ -56,24 +60,28 @@ ZODOVAR9_API cstd_status CSTD_CALL cstd_tree_getParent(cstd_tree *tree, cstd_tre
 
 ZODOVAR9_API cstd_status CSTD_CALL cstd_tree_getFirstChild(cstd_tree *tree, cstd_tree **child)
 {
+    ZODOVAR9_EXPECT_GIVEN("cstd_tree_getFirstChild", tree, child);
     return firstChild<&cstd_vector__getBeginEnd>(tree, child);
 }
 
 ZODOVAR9_API cstd_status CSTD_CALL cstd_tree_getFirstChildConst(const cstd_tree *tree,
                                                                 const cstd_tree **child)
 {
+    ZODOVAR9_EXPECT_GIVEN("cstd_tree_getFirstChildConst", tree, child);
     return firstChild<&cstd_vector__getBeginEndConst>(tree, child);
 }
 
 ZODOVAR9_API cstd_status CSTD_CALL cstd_tree_hasPrevSibling(const cstd_tree *tree,
                                                             uint32_t *truth)
 {
+    ZODOVAR9_EXPECT_PLACED("cstd_tree_hasPrevSibling", tree, truth);
     *truth = tree->parent != nullptr && tree->indexInParent > 0 ? 1 : 0;
     return 0;
 }
 
 ZODOVAR9_API cstd_status CSTD_CALL cstd_tree_getPrevSibling(cstd_tree *tree, cstd_tree **sibling)
 {
+    ZODOVAR9_EXPECT_PLACED("cstd_tree_getPrevSibling", tree, sibling);
     if (tree->parent == nullptr) {
         return cstd_tree_errNoParent;
     }
@@ -93,6 +101,7 @@ ZODOVAR9_API cstd_status CSTD_CALL cstd_tree_getPrevSibling(cstd_tree *tree, cst
 ZODOVAR9_API cstd_status CSTD_CALL cstd_tree_hasNextSibling(const cstd_tree *tree,
                                                             uint32_t *truth)
 {
+    ZODOVAR9_EXPECT_PLACED("cstd_tree_hasNextSibling", tree, truth);
     if (tree->parent == nullptr) {
         *truth = 0;
         return 0;
@@ -108,6 +117,7 @@ ZODOVAR9_API cstd_status CSTD_CALL cstd_tree_hasNextSibling(const cstd_tree *tre
 
 ZODOVAR9_API cstd_status CSTD_CALL cstd_tree_getNextSibling(cstd_tree *tree, cstd_tree **sibling)
 {
+    ZODOVAR9_EXPECT_PLACED("cstd_tree_getNextSibling", tree, sibling);
     if (tree->parent == nullptr) {
         return cstd_tree_errNoParent;
     }
@@ -134,6 +144,7 @@ ZODOVAR9_API cstd_status CSTD_CALL cstd_tree_getNextSibling(cstd_tree *tree, cst
 ZODOVAR9_API cstd_status CSTD_CALL cstd_tree_getDepthFromRoot(const cstd_tree *tree,
                                                               int32_t *depth)
 {
+    ZODOVAR9_EXPECT_PLACED("cstd_tree_getDepthFromRoot", tree, depth);
     int32_t links = 0;
     zodovar9::core::CycleGuard guard(tree);
     for (const cstd_tree *node = tree->parent; node != nullptr; node = node->parent) {

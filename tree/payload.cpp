@@ -1,4 +1,5 @@
 // Payload access and node copy.
+#include "tree/checked.hpp"
 #include "tree/internal.hpp"
 
 namespace {
@@ -46,6 +47,7 @@ extern "C" {
 
 ZODOVAR9_API cstd_status CSTD_CALL cstd_tree_setData(cstd_tree *tree, const void *value)
 {
+    ZODOVAR9_EXPECT_SETTABLE("cstd_tree_setData", tree, value);
     if (hasAssignSlot(tree->vtable)) {
         return tree->vtable->assign(tree->data, value);
     }
@@ -58,6 +60,7 @@ ZODOVAR9_API cstd_status CSTD_CALL cstd_tree_setData(cstd_tree *tree, const void
 
 ZODOVAR9_API cstd_status CSTD_CALL cstd_tree_getDataPtr(const cstd_tree *tree, void **data)
 {
+    ZODOVAR9_EXPECT_GIVEN("cstd_tree_getDataPtr", tree, data);
     *data = tree->data;
     return 0;
 }
@@ -65,6 +68,7 @@ ZODOVAR9_API cstd_status CSTD_CALL cstd_tree_getDataPtr(const cstd_tree *tree, v
 ZODOVAR9_API cstd_status CSTD_CALL cstd_tree_assign(cstd_tree *destination,
                                                     const cstd_tree *source)
 {
+    ZODOVAR9_EXPECT_GIVEN("cstd_tree_assign", destination, source);
     if (destination == source) {
         return 0;
     }
@@ -100,6 +104,7 @@ ZODOVAR9_API cstd_status CSTD_CALL cstd_tree_assign(cstd_tree *destination,
 ZODOVAR9_API cstd_status CSTD_CALL cstd_tree_constructCopy(cstd_tree *tree,
                                                            const cstd_tree *source)
 {
+    ZODOVAR9_EXPECT_GIVEN("cstd_tree_constructCopy", tree, source);
     zodovar9::sys::CleanupList<2> cleanup;
     cstd_status &status = cleanup.status();
 

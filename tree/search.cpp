@@ -1,5 +1,6 @@
 // The depth-first successor walk: from any node, the node that follows it in
 // pre-order of the whole tree that contains it.
+#include "tree/checked.hpp"
 #include "tree/internal.hpp"
 
 extern "C" {
@@ -8,6 +9,7 @@ ZODOVAR9_API cstd_status CSTD_CALL cstd_tree_getNextSearchElement(cstd_tree *tre
                                                                   int32_t searchType,
                                                                   cstd_tree **next)
 {
+    ZODOVAR9_EXPECT_PLACED("cstd_tree_getNextSearchElement", tree, next);
     if (searchType != cstd_tree_searchDepthFirst) {
         return 0;
     }
@@ -57,6 +59,7 @@ ZODOVAR9_API cstd_status CSTD_CALL cstd_tree_hasNextSearchElement(const cstd_tre
                                                                   int32_t searchType,
                                                                   uint32_t *truth)
 {
+    ZODOVAR9_EXPECT_PLACED("cstd_tree_hasNextSearchElement", tree, truth);
     *truth = 0;
     if (searchType != cstd_tree_searchDepthFirst) {
         return 0;
