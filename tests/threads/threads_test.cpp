@@ -1,0 +1,140 @@
+// The library keeps no state of its own, so threads that each build, walk, copy
+// and delete trees of their own at once must each get what one thread gets,
+// against the shipped libraries. State shared behind the callers' backs shows
+// as a race under ThreadSanitizer (preset `tsan`), otherwise as a wrong result.
+#include <zodovar9/zodovar9.h>
+
+#include <gtest/gtest.h>
+
+#include <barrier>
+#include <cstring>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace {
+
+#define REQUIRE(cond) if (!(cond)) return std::string("line ") + std::to_string(__LINE__) + ": " #cond
+
+// Runs `work(thread, round)` for eight rounds on `threads` threads, all of
+// them beginning each round together; no thread may fault, no block be left.
+void onThreads(int threads, std::string (*work)(int, int))
+{
+    uint32_t before = 0, after = 0;
+    csys_memory_getLiveBlockCount(&before);
+    std::vector<std::string> faults(threads);
+    std::barrier start(threads);
+    std::vector<std::thread> pool;
+    for (int t = 0; t < threads; ++t)
+        pool.emplace_back([&, t] {
+            for (int round = 0; round < 8; ++round) {
+                start.arrive_and_wait();
+                if (faults[t].empty()) faults[t] = work(t, round);
+            }
+        });
+    for (std::thread &thread : pool) thread.join();
+    for (int t = 0; t < threads; ++t) EXPECT_EQ(faults[t], "") << "thread " << t;
+    csys_memory_getLiveBlockCount(&after);
+    EXPECT_EQ(after, before);
+}
+
+int32_t stamp(int thread, int round, int i) { return (thread * 100 + round) * 1000 + i; }
+// Node i > 0 hangs below node (i - 1) / 3, six full levels. Its family is
+// i % 3, and its payload holds its stamp as the family keeps it: a 32-bit
+// integer, a linear transform's translation, a payload node's value.
+constexpr int kNodes = 364;
+cstd_status(CSTD_CALL *const kMake[])(cstd_tree **) = {cstd_tree32s_new, cstd_tree_cmath_xformLinear_new, cstd_tree_tree_new};
+
+cstd_status setStamp(cstd_tree *node, int family, int32_t value)
+{
+    cmath_xformLinear x;
+    cmath_xformLinear_initIdentity(&x);
+    x.translation[2] = static_cast<float>(value);
+    return family == 0   ? cstd_tree32s_setData(node, &value)
+           : family == 1 ? cstd_tree_cmath_xformLinear_setData(node, &x)
+                         : cstd_tree_setData(static_cast<cstd_tree *>(node->data), reinterpret_cast<void *>(intptr_t{value}));
+}
+int32_t stampOf(const cstd_tree *node, int family)
+{
+    return family == 0   ? *static_cast<const int32_t *>(node->data)
+           : family == 1 ? static_cast<int32_t>(static_cast<const cmath_xformLinear *>(node->data)->translation[2])
+                         : static_cast<int32_t>(reinterpret_cast<intptr_t>(static_cast<const cstd_tree *>(node->data)->data));
+}
+
+void preOrder(int i, std::vector<int> &order)
+{
+    order.push_back(i);
+    for (int c = 3 * i + 1; c <= 3 * i + 3 && c < kNodes; ++c) preOrder(c, order);
+}
+
+std::string buildWalkCopyDelete(int thread, int round)
+{
+    std::vector<cstd_tree *> nodes(kNodes, nullptr);
+    for (int i = 0; i < kNodes; ++i) {
+        REQUIRE(kMake[i % 3](&nodes[i]) >= 0 && setStamp(nodes[i], i % 3, stamp(thread, round, i)) >= 0);
+        REQUIRE(i == 0 || cstd_tree_addChild(nodes[(i - 1) / 3], nodes[i]) >= 0);
+    }
+    // The walk meets every node once, in pre-order, with its stamp.
+    std::vector<int> order;
+    preOrder(0, order);
+    cstd_tree *node = nodes[0];
+    cstd_status status = 0;
+    for (std::size_t met = 0; status != cstd_tree_errSearchEnd; ++met) {
+        REQUIRE(status >= 0 && met < order.size() && node == nodes[order[met]]);
+        REQUIRE(stampOf(node, order[met] % 3) == stamp(thread, round, order[met]));
+        status = cstd_tree_getNextSearchElement(node, cstd_tree_searchDepthFirst, &node);
+        REQUIRE(status != cstd_tree_errSearchEnd || met + 1 == order.size());
+    }
+    // A leaf's copy (a payload built, then assigned) carries its stamp in a
+    // payload of its own.
+    for (int i = (kNodes - 1) / 3; i < kNodes; ++i) {
+        cstd_tree copy;
+        REQUIRE(cstd_tree_constructCopy(&copy, nodes[i]) >= 0 && copy.data != nodes[i]->data);
+        REQUIRE(stampOf(&copy, i % 3) == stamp(thread, round, i) && cstd_tree_destruct(&copy) >= 0);
+    }
+    cstd_status(CSTD_CALL *const deletions[])(cstd_tree **) = {
+        cstd_tree32s_deleteThisAndAllDescendants, cstd_tree_cmath_xformLinear_delete, cstd_tree_tree_deleteThisAndAllDescendants};
+    REQUIRE(deletions[round % 3](&nodes[0]) >= 0 && nodes[0] == nullptr);
+    return "";
+}
+
+TEST(Threads, SeparateTreesAreBuiltWalkedCopiedAndDeletedAtOnce) { onThreads(8, buildWalkCopyDelete); }
+
+// Slots count per thread: one run for another thread's array unbalances two counts.
+thread_local int tLiveElements = 0;
+cstd_status CSTD_CALL constructElement(void *e, uint32_t) { return *static_cast<int32_t *>(e) = 0, ++tLiveElements, 0; }
+cstd_status CSTD_CALL copyElement(void *d, const void *s) { return std::memcpy(d, s, 4), ++tLiveElements, 0; }
+cstd_status CSTD_CALL destructElement(void *) { return --tLiveElements, 0; }
+const cstd_vtable kElementTable{constructElement, copyElement, nullptr, destructElement, 0};
+
+std::string blocksAndArrays(int thread, int round)
+{
+    // Blocks of many sizes, each filled with its own byte and read back once
+    // all are allocated (the shared count read meanwhile), released interleaved.
+    void *blocks[64] = {};
+    uint32_t count = 0;
+    for (int i = 0; i < 64; ++i)
+        REQUIRE(csys_memory_alloc_internal(1 + i * 7, &blocks[i]) == 0 && std::memset(blocks[i], thread * 16 + i % 16, 1 + i * 7));
+    csys_memory_getLiveBlockCount(&count);
+    for (int i = 0; i < 64; ++i) REQUIRE(static_cast<unsigned char *>(blocks[i])[i * 7] == thread * 16 + i % 16);
+    for (int i = 0; i < 64; ++i) REQUIRE(csys_memory_free_internal(&blocks[(i * 5) % 64]) == 0);
+    // An array that grows, loses its even values, is copied and dropped.
+    cstd_vector array, copy;
+    REQUIRE(cstd_vector__constructWithVtable(&array, 0, sizeof(int32_t), &kElementTable, 0) == 0);
+    for (int32_t v = 0, value = stamp(thread, round, 0); v < 300; value = stamp(thread, round, ++v))
+        REQUIRE(cstd_vector__pushBack(&array, &value) == 0);
+    for (int32_t v = 298; v >= 0; v -= 2) REQUIRE(cstd_vector__erase(&array, static_cast<uint64_t>(v), 1) == 0);
+    REQUIRE(cstd_vector__constructCopy(&copy, &array) == 0);
+    for (cstd_vector *a : {&array, &copy}) {
+        void *begin = nullptr;
+        uint32_t size = 0;
+        REQUIRE(cstd_vector__getBeginSize32(a, &begin, &size) == 0 && size == 150);
+        for (uint32_t k = 0; k < size; ++k) REQUIRE(static_cast<const int32_t *>(begin)[k] == stamp(thread, round, int(2 * k + 1)));
+    }
+    REQUIRE(tLiveElements == 300 && cstd_vector__destruct(&array) == 0 && cstd_vector__destruct(&copy) == 0 && !tLiveElements);
+    return "";
+}
+
+TEST(Threads, SystemLibraryBlocksAndArraysOnManyThreads) { onThreads(16, blocksAndArrays); }
+
+} // namespace
