@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <initializer_list>
 #include <sstream>
 
@@ -57,6 +58,15 @@ inline ::testing::AssertionResult callsAre(const std::vector<Step> &expected)
     return ::testing::AssertionFailure() << "calls made:\n"
                                          << describe(actual) << "calls expected:\n"
                                          << describe(wanted);
+}
+
+// Two node records hold the same fields (padding bytes are never written,
+// so whole records do not compare).
+inline bool sameFields(const cstd_tree &a, const cstd_tree &b)
+{
+    return a.parent == b.parent && a.indexInParent == b.indexInParent &&
+           std::memcmp(&a.children, &b.children, sizeof a.children) == 0 && a.data == b.data &&
+           a.dataSize == b.dataSize && a.vtable == b.vtable;
 }
 
 // Every test ends with the heap as it found it.

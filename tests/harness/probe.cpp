@@ -21,9 +21,14 @@ struct State {
     std::vector<Call> log;
     std::vector<Fault> faults;
     std::map<Fn, unsigned> seen; // calls of each function since reset
-    std::set<void *> blocks;
-    std::set<const cstd_vector *> arrays;
-    std::multiset<void *> elements; // payload elements built and not yet destroyed
+    // Each live thing with its birth: a count of births, which `reset()`
+    // notes so that `liveNow` can tell what came before it.
+    std::map<void *, std::uint64_t> blocks;
+    std::map<const cstd_vector *, std::uint64_t> arrays;
+    std::multimap<void *, std::uint64_t> elements; // payload elements built and not yet destroyed
+    std::uint64_t births = 0, resetAt = 0;
+    std::size_t strays = 0;
+    std::set<const void *> refused; // see `Live`
 };
 
 State &state()
@@ -49,6 +54,49 @@ void **pointerAt(std::uint64_t address)
     return reinterpret_cast<void **>(static_cast<std::uintptr_t>(address));
 }
 
+bool builds(Fn fn)
+{
+    switch (fn) {
+    case Fn::cstd_vector__constructWithVtable:
+    case Fn::cstd_vector__constructWithVtableWithMtable:
+    case Fn::cstd_vector__constructWithVtableUninit:
+    case Fn::cstd_vector__constructFillWithVtable:
+    case Fn::cstd_vector__constructFromBlockWithVtable:
+    case Fn::cstd_vector__constructCopy:
+        return true;
+    default:
+        return false;
+    }
+}
+
+// An array entry other than a constructor works on a built array, its first
+// argument.
+void noteStray(Fn fn, const std::vector<std::uint64_t> &args)
+{
+    if (builds(fn) || std::strncmp(name(fn), "cstd_vector__", 13) != 0) {
+        return;
+    }
+    State &s = state();
+    std::lock_guard lock(s.mutex);
+    if (!s.arrays.contains(reinterpret_cast<const cstd_vector *>(static_cast<std::uintptr_t>(args[0])))) {
+        ++s.strays;
+    }
+}
+
+// A release that a fault refused leaves its block or array live, and the
+// caller no way to release it.
+void noteRefusal(Fn fn, const std::vector<std::uint64_t> &args)
+{
+    const void *named = fn == Fn::cstd_vector__destruct
+                            ? reinterpret_cast<const void *>(static_cast<std::uintptr_t>(args[0]))
+                        : fn == Fn::csys_memory_free_internal ? *pointerAt(args[0])
+                                                               : nullptr;
+    if (named != nullptr) {
+        std::lock_guard lock(state().mutex);
+        state().refused.insert(named);
+    }
+}
+
 // What each entry does to the live counts once its real function succeeded.
 void track(Fn fn, const std::vector<std::uint64_t> &args, void *released)
 {
@@ -61,7 +109,7 @@ void track(Fn fn, const std::vector<std::uint64_t> &args, void *released)
             // Fresh blocks hold a pattern, as a debugging heap's do, so that
             // a payload read before it is written shows.
             std::memset(block, kFreshByte, static_cast<std::size_t>(args[0]));
-            s.blocks.insert(block);
+            s.blocks[block] = ++s.births;
         }
         break;
     case Fn::csys_memory_free_internal:
@@ -69,20 +117,15 @@ void track(Fn fn, const std::vector<std::uint64_t> &args, void *released)
             std::fprintf(stderr, "probe: release of a block it never handed out\n");
         }
         break;
-    case Fn::cstd_vector__constructWithVtable:
-    case Fn::cstd_vector__constructWithVtableWithMtable:
-    case Fn::cstd_vector__constructWithVtableUninit:
-    case Fn::cstd_vector__constructFillWithVtable:
-    case Fn::cstd_vector__constructFromBlockWithVtable:
-    case Fn::cstd_vector__constructCopy:
-        s.arrays.insert(array);
-        break;
     case Fn::cstd_vector__destruct:
         if (s.arrays.erase(array) == 0) {
             std::fprintf(stderr, "probe: destruction of an array never built\n");
         }
         break;
     default:
+        if (builds(fn)) {
+            s.arrays[array] = ++s.births;
+        }
         break;
     }
 }
@@ -91,13 +134,15 @@ void track(Fn fn, const std::vector<std::uint64_t> &args, void *released)
 template <class Real, class... Args>
 cstd_status intercept(Fn fn, Real real, Args... args)
 {
-    const Entry entry = enter(fn, words(args...));
+    const std::vector<std::uint64_t> arguments = words(args...);
+    const Entry entry = enter(fn, arguments);
+    noteStray(fn, arguments);
     if (entry.status && *entry.status < 0 && fn != Fn::csys_cleanupExecute_) {
+        noteRefusal(fn, arguments);
         leave(entry, *entry.status);
         return *entry.status;
     }
     // A release is tracked by the block it names before it runs.
-    const std::vector<std::uint64_t> arguments = words(args...);
     void *released = fn == Fn::csys_memory_free_internal ? *pointerAt(arguments[0]) : nullptr;
     cstd_status status = real(args...);
     if (status >= 0) {
@@ -143,6 +188,9 @@ void reset()
     s.log.clear();
     s.faults.clear();
     s.seen.clear();
+    s.resetAt = s.births;
+    s.strays = 0;
+    s.refused.clear();
 }
 
 void inject(const Fault &fault)
@@ -175,6 +223,56 @@ std::size_t liveElements()
 {
     std::lock_guard lock(state().mutex);
     return state().elements.size();
+}
+
+Live liveNow(bool beforeReset)
+{
+    State &s = state();
+    std::lock_guard lock(s.mutex);
+    Live live;
+    const auto pick = [&](const auto &from, std::set<const void *> &into) {
+        for (const auto &[thing, birth] : from) {
+            if (!beforeReset || birth <= s.resetAt) {
+                into.insert(thing);
+            }
+        }
+    };
+    pick(s.blocks, live.blocks);
+    pick(s.arrays, live.arrays);
+    pick(s.elements, live.elements);
+    live.refused = s.refused;
+    return live;
+}
+
+std::size_t strayArrayCalls()
+{
+    std::lock_guard lock(state().mutex);
+    return state().strays;
+}
+
+void releaseLive(const std::set<const void *> &reached)
+{
+    // Unlocked while the real functions run: an array's `destruct` slots may
+    // be recording ones. Arrays first, as they may lie inside the blocks.
+    const Live live = liveNow();
+    State &s = state();
+    for (const void *array : live.arrays) {
+        if (reached.contains(array)) {
+            rezade9::impl::cstd_vector__destruct(static_cast<cstd_vector *>(const_cast<void *>(array)));
+            std::lock_guard lock(s.mutex);
+            s.arrays.erase(static_cast<const cstd_vector *>(array));
+        }
+    }
+    for (const void *block : live.blocks) {
+        if (reached.contains(block)) {
+            void *released = const_cast<void *>(block);
+            rezade9::impl::csys_memory_free_internal(&released);
+            std::lock_guard lock(s.mutex);
+            s.blocks.erase(const_cast<void *>(block));
+        }
+    }
+    std::lock_guard lock(s.mutex);
+    s.elements.clear();
 }
 
 Entry enter(Fn fn, std::vector<std::uint64_t> args)
@@ -218,7 +316,7 @@ cstd_status slot(Fn fn, void *element, std::vector<std::uint64_t> args, Life lif
         State &s = state();
         std::lock_guard lock(s.mutex);
         if (life == Life::born) {
-            s.elements.insert(element);
+            s.elements.emplace(element, ++s.births);
         } else if (const auto found = s.elements.find(element); found != s.elements.end()) {
             s.elements.erase(found);
         }

@@ -22,6 +22,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <optional>
+#include <set>
 #include <string>
 #include <type_traits>
 #include <vector>
@@ -80,6 +81,26 @@ PROBE_API std::vector<Call> calls();
 PROBE_API std::size_t liveBlocks();
 PROBE_API std::size_t liveArrays();
 PROBE_API std::size_t liveElements();
+
+// What is live now, by address. With `beforeReset`, only what was handed out
+// or built before the last `reset()`: a test that resets between setting up
+// and acting tells what the action found from what it made, even where a new
+// block reuses the address of one it released.
+// `refused` names the blocks and arrays whose release an injected failure
+// refused since `reset()`: the caller had no way to release them.
+struct Live {
+    std::set<const void *> blocks, arrays, elements, refused;
+};
+PROBE_API Live liveNow(bool beforeReset = false);
+// Calls since `reset()` that named, as the array to work on, one not live:
+// never built, or already destroyed.
+PROBE_API std::size_t strayArrayCalls();
+// Destroys the live arrays and then releases the live blocks that `reached`
+// names, through the real implementation and unrecorded, and forgets every
+// live payload element (the recording slots own no memory). What `reached`
+// leaves out stays counted: a teardown that releases what the caller can
+// still reach sees what nothing reaches.
+PROBE_API void releaseLive(const std::set<const void *> &reached);
 
 // The byte that fills every block the recording library hands out.
 inline constexpr unsigned char kFreshByte = 0xA5;
