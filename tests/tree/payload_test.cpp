@@ -67,7 +67,7 @@ TEST_F(Payload, SetDataPassesStatusesOnAndWritesNoFieldOnFailure)
             probe::inject({table ? Fn::slot_assign : Fn::csys_memory_copy, 1, injected});
             int32_t value = 9;
             EXPECT_EQ(cstd_tree_setData(&t, &value), injected);
-            EXPECT_EQ(std::memcmp(&t, &before, sizeof t), 0);
+            EXPECT_TRUE(probe::sameFields(t, before));
             ASSERT_GE(cstd_tree_destruct(&t), 0);
         }
     }
@@ -114,6 +114,18 @@ TEST_F(Payload, AssignCopiesPlaceListPayloadAndTableInThatOrder)
     ASSERT_EQ(cstd_tree_removeChild(parent, &p.source), 0);
     ASSERT_EQ(cstd_tree_destruct(&p.source), 0);
     ASSERT_EQ(cstd_tree_delete(&parent), 0);
+}
+
+TEST_F(Payload, AssignOntoItselfWritesNothingAndCallsNothing)
+{
+    cstd_tree t;
+    ASSERT_EQ(cstd_tree_constructWithSizeAndVtable(&t, 4, &recording_), 0);
+    const cstd_tree before = t;
+    probe::reset();
+    EXPECT_EQ(cstd_tree_assign(&t, &t), 0);
+    EXPECT_TRUE(probe::callsAre({}));
+    EXPECT_TRUE(probe::sameFields(t, before));
+    ASSERT_EQ(cstd_tree_destruct(&t), 0);
 }
 
 TEST_F(Payload, AssignIsShallowInTheChildren)
@@ -172,7 +184,7 @@ TEST_F(Payload, AssignRefusesPayloadsThatDoNotFitAndWritesNothing)
         EXPECT_EQ(cstd_tree_assign(&p.destination, &p.source), c.expected);
         if (c.expected < 0) {
             EXPECT_TRUE(probe::callsAre({}));
-            EXPECT_EQ(std::memcmp(&p.destination, &before, sizeof before), 0);
+            EXPECT_TRUE(probe::sameFields(p.destination, before));
         } else {
             EXPECT_EQ(p.destination.vtable, c.sourceTable);
         }

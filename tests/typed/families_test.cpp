@@ -152,7 +152,7 @@ TEST_F(Family1, TreeOfTreesOwnsItsInnerTree)
     ASSERT_EQ(cstd_tree_setData(&plain, &value), 0);
     const cstd_tree before = *outer;
     ASSERT_EQ(cstd_tree_tree_setData(outer, &plain), 0);
-    EXPECT_EQ(std::memcmp(outer, &before, sizeof before), 0);
+    EXPECT_TRUE(probe::sameFields(*outer, before));
     EXPECT_EQ(inner->data, &value);
     // A node of another family's kind does not fit the payload node.
     cstd_tree number;
@@ -200,6 +200,59 @@ TEST_F(Family1, FamiliesMixInOneTreeAndWalkAsTheCoreDoes)
     EXPECT_EQ(cstd_tree32s_getNextSearchElementConst(root, 2, &untouched), 0);
     EXPECT_EQ(untouched, root);
     ASSERT_EQ(cstd_tree_cmath_xformLinear_deleteThisAndAllDescendants(&root), 0);
+}
+
+// Each family entry answers as the core operation of its name: a forwarder
+// that reached another operation would answer otherwise somewhere here.
+TEST_F(Family1, SharedEntriesAnswerAsTheirCoreOperations)
+{
+    cstd_tree *root = nullptr, *a = nullptr, *b = nullptr;
+    for (cstd_tree **p : {&root, &a, &b}) {
+        ASSERT_EQ(cstd_tree32s_new(p), 0);
+    }
+    ASSERT_EQ(cstd_tree_addChild(root, a), 0);
+    ASSERT_EQ(cstd_tree_addChild(root, b), 0);
+    using Query = cstd_status (*)(cstd_tree *, uint64_t *);
+    struct Pair {
+        const char *name;
+        Query family, core;
+    };
+// A query run through `call`, its out-parameter widened to one word.
+#define ZODOVAR9_ASK(call, out)                                                                   \
+    [](cstd_tree *n, uint64_t *w) {                                                               \
+        out v{};                                                                                  \
+        const cstd_status s = call(n, &v);                                                        \
+        *w = (uint64_t)(uintptr_t)v;                                                              \
+        return s;                                                                                 \
+    }
+#define ZODOVAR9_PAIR(op, out) {#op, ZODOVAR9_ASK(cstd_tree32s_##op, out), ZODOVAR9_ASK(cstd_tree_##op, out)}
+    const Pair pairs[] = {
+        ZODOVAR9_PAIR(getNumChildren, uint32_t),     ZODOVAR9_PAIR(hasParent, uint32_t),
+        ZODOVAR9_PAIR(getParent, cstd_tree *),       ZODOVAR9_PAIR(getFirstChild, cstd_tree *),
+        ZODOVAR9_PAIR(hasPrevSibling, uint32_t),     ZODOVAR9_PAIR(getPrevSibling, cstd_tree *),
+        ZODOVAR9_PAIR(hasNextSibling, uint32_t),     ZODOVAR9_PAIR(getNextSibling, cstd_tree *),
+        ZODOVAR9_PAIR(getDepthFromRoot, int32_t),
+    };
+#undef ZODOVAR9_PAIR
+#undef ZODOVAR9_ASK
+    for (const Pair &pair : pairs) {
+        for (cstd_tree *node : {root, a, b}) {
+            uint64_t fromFamily = 0, fromCore = 0;
+            EXPECT_EQ(pair.family(node, &fromFamily), pair.core(node, &fromCore)) << pair.name;
+            EXPECT_EQ(fromFamily, fromCore) << pair.name;
+        }
+    }
+    const cstd_tree *first = nullptr;
+    uint32_t more = 0;
+    EXPECT_EQ(cstd_tree32s_getFirstChildConst(root, &first), 0);
+    EXPECT_EQ(first, a);
+    EXPECT_EQ(cstd_tree32s_hasNextSearchElement(b, cstd_tree_searchDepthFirst, &more), 0);
+    EXPECT_EQ(more, 0u);
+    EXPECT_EQ(cstd_tree32s_removeChild(root, a), 0);
+    EXPECT_EQ(a->parent, nullptr);
+    EXPECT_EQ(cstd_tree32s_deleteThisButNotDescendants(&a), 0);
+    EXPECT_EQ(a, nullptr);
+    ASSERT_EQ(cstd_tree32s_delete(&root), 0);
 }
 
 } // namespace
