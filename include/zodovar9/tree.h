@@ -160,11 +160,13 @@ ZODOVAR9_API cstd_status CSTD_CALL cstd_tree_newWithSizeAndVtable(cstd_tree **p,
  * renumbers the rest.
  *
  * @return the status of the last deletion, or the first negative one. After
- *         a failure the children already handled are deleted, those not yet
- *         handled are still attached and renumbered from 0, and the child
- *         being handled is detached (a root) and not released unless the
- *         failure came before its detachment; `*p` still names the node unless
- *         its own release failed.
+ *         a failure the children already handled are deleted and those not
+ *         yet handled are still attached, renumbered from 0 unless the failure
+ *         was the detachment's own (see `cstd_tree_removeChild`: a failed
+ *         detachment can leave the child listed with its link cleared, or
+ *         the followers one position too high). The child being handled is
+ *         a root and not released; `*p` still names the node unless its own
+ *         release failed.
  */
 ZODOVAR9_API cstd_status CSTD_CALL cstd_tree_deleteThisAndAllDescendants(cstd_tree **p);
 
