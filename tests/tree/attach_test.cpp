@@ -1,5 +1,5 @@
 // Attaching and detaching: the list calls each makes, the positions left
-// behind, refusals, and what every failing list call leaves.
+// behind, and refusals.
 #include <string>
 
 #include "expect.hpp"
@@ -85,49 +85,5 @@ TEST_F(Attach, RefusesAWrongLinkWithoutWritingOrCalling)
     EXPECT_EQ(listed(), "A0B1C2");
     EXPECT_TRUE(d->parent == q && d->indexInParent == 0 && p->indexInParent == -1);
 }
-
-struct StatusRow {
-    const char *name;
-    Fn fn; // the call that answers with `status`
-    cstd_status status;
-    bool attach;      // attach D to P, else remove B from P
-    int32_t index;    // the moved node's position afterwards
-    const char *left; // P's list afterwards
-};
-void PrintTo(const StatusRow &r, std::ostream *out) { *out << r.name; }
-
-class AttachStatus : public Attach, public ::testing::WithParamInterface<StatusRow> {};
-
-TEST_P(AttachStatus, StopsAtAFailureAndLeavesWhatWasWritten)
-{
-    const StatusRow &r = GetParam();
-    cstd_tree *moved = r.attach ? d : b;
-    probe::inject({r.fn, 1, r.status});
-    EXPECT_EQ(r.attach ? cstd_tree_addChild(p, d) : cstd_tree_removeChild(p, b), r.status);
-    EXPECT_EQ(probe::calls().empty() ? Fn::any : probe::calls().back().fn, r.fn); // nothing after it
-    EXPECT_EQ(moved->parent, r.attach ? p : nullptr);
-    EXPECT_EQ(moved->indexInParent, r.index);
-    EXPECT_EQ(listed(), r.left);
-    // Linked to P, the node leaves whether the list holds it or not (after a
-    // failed append, a failed recount), and every listed child is renumbered.
-    moved->parent = p;
-    EXPECT_EQ(cstd_tree_removeChild(p, moved), 0);
-    EXPECT_EQ(listed(), r.attach ? "A0B1C2" : "A0C1");
-}
-
-constexpr cstd_status kFailed = CSTD_STATUS_FAILURE(0x3001);
-
-INSTANTIATE_TEST_SUITE_P(
-    Tree, AttachStatus,
-    ::testing::Values(StatusRow{"AttachCount", Fn::cstd_vector__getSize32, kFailed, true, -1, "A0B1C2"},
-                      StatusRow{"AttachAppend", Fn::cstd_vector__pushBack, kFailed, true, 3, "A0B1C2"},
-                      StatusRow{"RemoveCount", Fn::cstd_vector__getSize32, kFailed, false, -1, "A0B-1C2"},
-                      StatusRow{"RemoveBegin", Fn::cstd_vector__getBeginEnd, kFailed, false, -1, "A0B-1C2"},
-                      StatusRow{"RemoveErase", Fn::cstd_vector__eraseElement, kFailed, false, -1, "A0B-1C2"},
-                      StatusRow{"RemoveRecount", Fn::cstd_vector__getBeginSize32, kFailed, false, -1, "A0C2"},
-                      // A positive status is a success, and the one returned.
-                      StatusRow{"AttachPositive", Fn::cstd_vector__pushBack, 0x42, true, 3, "A0B1C2D3"},
-                      StatusRow{"RemovePositive", Fn::cstd_vector__getBeginSize32, 0x43, false, -1, "A0C1"}),
-    [](const auto &info) { return std::string(info.param.name); });
 
 } // namespace

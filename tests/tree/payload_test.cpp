@@ -1,5 +1,5 @@
 // Payload writes, assignment and copies: the path each payload kind takes,
-// the pairs that assignment refuses, and what every failure of a copy leaves.
+// and the pairs that assignment refuses.
 #include <cstring>
 
 #include "expect.hpp"
@@ -53,23 +53,6 @@ TEST_F(Payload, SetDataTakesTheFirstPathThatFits)
             EXPECT_TRUE(probe::callsAre({step(c.call, block, &value)}));
         }
         ASSERT_GE(cstd_tree_destruct(&t), 0);
-    }
-}
-
-TEST_F(Payload, SetDataPassesStatusesOnAndWritesNoFieldOnFailure)
-{
-    for (const cstd_vtable *table : {static_cast<const cstd_vtable *>(nullptr), &recording_}) {
-        for (const cstd_status injected : {-0x1234, 7}) {
-            cstd_tree t;
-            ASSERT_EQ(cstd_tree_constructWithSizeAndVtable(&t, 4, table), 0);
-            const cstd_tree before = t;
-            probe::reset();
-            probe::inject({table ? Fn::slot_assign : Fn::csys_memory_copy, 1, injected});
-            int32_t value = 9;
-            EXPECT_EQ(cstd_tree_setData(&t, &value), injected);
-            EXPECT_TRUE(probe::sameFields(t, before));
-            ASSERT_GE(cstd_tree_destruct(&t), 0);
-        }
     }
 }
 
@@ -193,25 +176,6 @@ TEST_F(Payload, AssignRefusesPayloadsThatDoNotFitAndWritesNothing)
     }
 }
 
-TEST_F(Payload, AssignStopsAtAFailureWithTheEarlierFieldsWritten)
-{
-    for (const Fn failing : {Fn::cstd_vector__assign, Fn::slot_assign}) {
-        Pair p;
-        ASSERT_EQ(cstd_tree_constructWithSizeAndVtable(&p.destination, 8, &recording_), 0);
-        ASSERT_EQ(cstd_tree_constructWithSizeAndVtable(&p.source, 8, &recording_), 0);
-        p.source.indexInParent = 3; // as a source's place would be copied
-        const cstd_tree before = p.destination;
-        probe::inject({failing, 1, -0x77});
-        EXPECT_EQ(cstd_tree_assign(&p.destination, &p.source), -0x77);
-        EXPECT_EQ(p.destination.indexInParent, 3);
-        EXPECT_EQ(p.destination.data, before.data);
-        EXPECT_EQ(p.destination.vtable, &recording_);
-        p.source.indexInParent = p.destination.indexInParent = -1;
-        ASSERT_EQ(cstd_tree_destruct(&p.destination), 0);
-        ASSERT_EQ(cstd_tree_destruct(&p.source), 0);
-    }
-}
-
 TEST_F(Payload, CopyOfAValueSharesItAndOfABlockBuildsItsOwn)
 {
     int32_t shared = 5;
@@ -240,51 +204,6 @@ TEST_F(Payload, CopyOfAValueSharesItAndOfABlockBuildsItsOwn)
     ASSERT_EQ(cstd_tree_destruct(&copy), 0);
     ASSERT_EQ(cstd_tree_destruct(&value), 0);
     ASSERT_EQ(cstd_tree_destruct(&block), 0);
-}
-
-// Every call of a copy of a node with children and a block payload fails in
-// turn: the failure comes back, no payload block or element of the copy
-// survives, and the source and its children are untouched. Where the list had
-// already been copied, the node's clean-up stops at the source's first child
-// and the list is left for the caller to release.
-TEST_F(Payload, EveryFailureOfACopyLeavesNoPayloadBehind)
-{
-    cstd_tree *source = nullptr, *child = nullptr;
-    ASSERT_EQ(cstd_tree_newWithSizeAndVtable(&source, 8, &recording_), 0);
-    ASSERT_EQ(cstd_tree_new(&child), 0);
-    ASSERT_EQ(cstd_tree_addChild(source, child), 0);
-    const std::size_t blocks = probe::liveBlocks(), arrays = probe::liveArrays(),
-                      elements = probe::liveElements();
-
-    probe::reset();
-    cstd_tree copy;
-    ASSERT_EQ(cstd_tree_constructCopy(&copy, source), 0);
-    const std::size_t calls = probe::calls().size();
-    ASSERT_EQ(cstd_vector__clear(&copy.children), 0); // the children are the source's
-    ASSERT_EQ(cstd_tree_destruct(&copy), 0);
-
-    for (unsigned i = 1; i <= calls; ++i) {
-        SCOPED_TRACE(i);
-        probe::reset();
-        probe::inject({Fn::any, i, -0x100 - static_cast<cstd_status>(i)});
-        const cstd_status status = cstd_tree_constructCopy(&copy, source);
-        if (probe::calls()[i - 1].fn == Fn::csys_cleanupExecute_) {
-            EXPECT_EQ(status, 0); // its work is done; the status word decides
-            ASSERT_EQ(cstd_vector__clear(&copy.children), 0);
-            ASSERT_EQ(cstd_tree_destruct(&copy), 0);
-            continue;
-        }
-        EXPECT_LT(status, 0) << probe::describe(probe::calls());
-        EXPECT_EQ(probe::liveBlocks(), blocks);
-        EXPECT_EQ(probe::liveElements(), elements);
-        EXPECT_EQ(child->parent, source);
-        if (probe::liveArrays() > arrays) {
-            ASSERT_EQ(cstd_vector_cstd_treePtr_destruct(&copy.children), 0);
-        }
-        EXPECT_EQ(probe::liveArrays(), arrays);
-    }
-    probe::reset();
-    ASSERT_EQ(cstd_tree_delete(&source), 0);
 }
 
 } // namespace
