@@ -7,15 +7,7 @@
 
 #include <stdio.h>
 
-#define CHECK(call)                                                                            \
-    do {                                                                                       \
-        cstd_status status_ = (call);                                                          \
-        if (status_ < 0) {                                                                     \
-            fprintf(stderr, "%s failed: status 0x%08lx\n", #call,                              \
-                    (unsigned long)(uint32_t)status_);                                         \
-            return 1;                                                                          \
-        }                                                                                      \
-    } while (0)
+#include "check.h"
 
 /* Each node's payload is a value: the address of its name, which the node
  * stores as it is and never releases. */

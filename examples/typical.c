@@ -8,15 +8,7 @@
 
 #include <stdio.h>
 
-#define CHECK(call)                                                                            \
-    do {                                                                                       \
-        cstd_status status_ = (call);                                                          \
-        if (status_ < 0) {                                                                     \
-            fprintf(stderr, "%s failed: status 0x%08lx\n", #call,                              \
-                    (unsigned long)(uint32_t)status_);                                         \
-            return 1;                                                                          \
-        }                                                                                      \
-    } while (0)
+#include "check.h"
 
 /* Prints the tree below `root` as an indented outline, one node per line,
  * with `label` writing each node's payload. */
