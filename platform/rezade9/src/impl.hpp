@@ -11,9 +11,10 @@ namespace rezade9::impl {
 #include "functions.inc"
 #undef REZADE9_FUNCTION
 
-// The C heap, counted: every block that rezade9 takes from it for a caller
-// or for an array's storage, so a program can see that nothing is left.
+// The heap, counted: every block that rezade9 holds for a caller or for an
+// array's storage, so a program can see that nothing is left (heap.cpp).
 void *heapAllocate(uint32_t size);
 void heapRelease(void *block);
+uint32_t heapLiveBlocks();
 
 } // namespace rezade9::impl

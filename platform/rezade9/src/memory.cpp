@@ -1,34 +1,13 @@
-// Memory blocks on the C heap.
+// Memory blocks, from the heap of heap.cpp.
 #include "impl.hpp"
 
-#include <atomic>
-#include <cstdlib>
 #include <cstring>
 
 namespace rezade9::impl {
 
-namespace {
-std::atomic<uint32_t> liveBlocks{0};
-}
-
-void *heapAllocate(uint32_t size)
-{
-    void *block = std::malloc(size);
-    if (block != nullptr)
-        liveBlocks.fetch_add(1, std::memory_order_relaxed);
-    return block;
-}
-
-void heapRelease(void *block)
-{
-    if (block != nullptr)
-        liveBlocks.fetch_sub(1, std::memory_order_relaxed);
-    std::free(block);
-}
-
 cstd_status csys_memory_getLiveBlockCount(uint32_t *count)
 {
-    *count = liveBlocks.load(std::memory_order_relaxed);
+    *count = heapLiveBlocks();
     return 0;
 }
 

@@ -1,0 +1,335 @@
+// The heap behind every block that rezade9 hands out: small blocks from
+// size-class spans, larger ones straight from the C heap.
+//
+// A tree node costs three small blocks (its record, its payload and, once it
+// has children, its children's array), so small blocks decide both the speed
+// and the memory of a tree. The C heap puts a header before each of them and
+// rounds a 4-byte payload up to 32 bytes; here a block carries no header:
+//
+// - A span is a 64 KiB region aligned to 64 KiB, cut into blocks of one size
+//   class. Its header sits at its start, so a block finds its span by masking
+//   its address. Fresh blocks are handed out in address order (nodes made one
+//   after another lie side by side); freed ones go on the span's own free
+//   list and are handed out again first.
+// - A class keeps the spans that have room in a list. A span that fills up
+//   leaves the list, and comes back when one of its blocks is freed. A span
+//   whose last block is freed goes back to the C heap, unless it is the only
+//   one its class has left, which is kept against an alloc/free cycle at the
+//   boundary.
+// - Blocks over 1 KiB come from malloc. A page map of the address space
+//   (one byte per 64 KiB) tells which blocks are in spans.
+// - Each class has a spin lock: one atomic exchange on the uncontended path.
+//   Threads never share a span's blocks without it.
+//
+// Blocks are aligned as a C heap's blocks of their size would need: a class
+// that is a multiple of 16 bytes gives 16-byte alignment, the 8- and 24-byte
+// classes give 8.
+//
+// Memory checkers (AddressSanitizer, ThreadSanitizer, valgrind) see only what
+// malloc and free do. In builds for them, under valgrind, with
+// REZADE9_PLAIN_HEAP set in the environment, or with the build option of that
+// name, every block comes from malloc on its own, so they still find each
+// leaked, overrun or reused block.
+#include "impl.hpp"
+
+#include <array>
+#include <atomic>
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <new>
+#include <thread>
+
+#if defined(__has_feature)
+#if __has_feature(address_sanitizer) || __has_feature(thread_sanitizer)
+#define REZADE9_CHECKED_HEAP 1
+#endif
+#endif
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+#define REZADE9_CHECKED_HEAP 1
+#endif
+#if defined(__has_include)
+#if __has_include(<valgrind/valgrind.h>)
+#include <valgrind/valgrind.h>
+#define REZADE9_HAS_VALGRIND 1
+#endif
+#endif
+
+namespace rezade9::impl {
+namespace {
+
+constexpr std::size_t kSpanBytes = std::size_t{1} << 16;
+constexpr unsigned kSpanShift = 16;
+constexpr std::size_t kSpanHeader = 64;
+constexpr uint32_t kLargestSmall = 1024;
+
+// Steps of 8 bytes up to 32, then four classes per doubling: rounding wastes
+// at most a quarter of a block, and exactly nothing for the sizes a tree asks
+// for (a record, a 4-byte payload, arrays of 1, 2, 4, 8... pointers).
+constexpr std::array<uint16_t, 22> kClassBytes{8,   16,  24,  32,  48,  64,  80,  96,
+                                               112, 128, 160, 192, 224, 256, 320, 384,
+                                               448, 512, 640, 768, 896, 1024};
+
+// The class of every size up to kLargestSmall, by eighths.
+constexpr auto kClassOfEighth = [] {
+    std::array<uint8_t, kLargestSmall / 8 + 1> table{};
+    std::size_t cls = 0;
+    for (std::size_t eighth = 0; eighth < table.size(); ++eighth) {
+        while (kClassBytes[cls] < eighth * 8)
+            ++cls;
+        table[eighth] = static_cast<uint8_t>(cls);
+    }
+    return table;
+}();
+
+struct Span {
+    Span *prev; // neighbours in the class's list of spans with room
+    Span *next;
+    void *free;           // freed blocks, each naming the next in its first word
+    unsigned char *fresh; // blocks never handed out start here
+    uint32_t used;        // blocks out
+    uint32_t capacity;
+    uint32_t blockBytes;
+    uint32_t cls;
+    bool listed;
+};
+static_assert(sizeof(Span) <= kSpanHeader);
+
+class SpinLock {
+public:
+    void lock()
+    {
+        while (held_.exchange(true, std::memory_order_acquire)) {
+            for (unsigned spins = 0; held_.load(std::memory_order_relaxed); ++spins) {
+                if (spins > 64)
+                    std::this_thread::yield();
+            }
+        }
+    }
+    void unlock() { held_.store(false, std::memory_order_release); }
+
+private:
+    std::atomic<bool> held_{false};
+};
+
+struct alignas(64) SizeClass {
+    SpinLock lock;
+    Span *spans = nullptr; // spans with room; blocks come from the first
+    // Written under the lock, read without it by the live count.
+    std::atomic<uint32_t> live{0};
+};
+
+SizeClass gClasses[kClassBytes.size()];
+std::atomic<uint32_t> gLargeLive{0};
+
+// ---- which 64 KiB regions are spans -------------------------------------------
+
+// Two levels of one byte per 64 KiB region: 2^16 regions per leaf, and as
+// many leaves as a 47-bit address space needs (one on a 32-bit system).
+constexpr unsigned kLeafShift = 16;
+constexpr std::size_t kLeafCount = std::size_t{1} << (kLeafShift);
+constexpr std::size_t kRootCount =
+    sizeof(void *) == 4 ? 1 : std::size_t{1} << (47 - kSpanShift - kLeafShift);
+
+struct Leaf {
+    std::atomic<uint8_t> isSpan[kLeafCount];
+};
+std::atomic<Leaf *> gRoot[kRootCount];
+
+std::atomic<uint8_t> *mapEntry(const void *address, bool create)
+{
+    const uintptr_t region = reinterpret_cast<uintptr_t>(address) >> kSpanShift;
+    const uintptr_t root = region >> kLeafShift;
+    if (root >= kRootCount)
+        return nullptr;
+    Leaf *leaf = gRoot[root].load(std::memory_order_acquire);
+    if (leaf == nullptr) {
+        if (!create)
+            return nullptr;
+        // Zeroed storage is a leaf with no spans. It lives as long as the
+        // process, like the map.
+        auto *made = static_cast<Leaf *>(std::calloc(1, sizeof(Leaf)));
+        if (made == nullptr)
+            return nullptr;
+        if (gRoot[root].compare_exchange_strong(leaf, made, std::memory_order_acq_rel))
+            leaf = made;
+        else
+            std::free(made);
+    }
+    return &leaf->isSpan[region & (kLeafCount - 1)];
+}
+
+Span *spanOf(const void *block)
+{
+    const std::atomic<uint8_t> *entry = mapEntry(block, false);
+    if (entry == nullptr || entry->load(std::memory_order_relaxed) == 0)
+        return nullptr;
+    return reinterpret_cast<Span *>(reinterpret_cast<uintptr_t>(block) & ~(kSpanBytes - 1));
+}
+
+void *alignedRegion()
+{
+#ifdef _WIN32
+    return _aligned_malloc(kSpanBytes, kSpanBytes);
+#else
+    return std::aligned_alloc(kSpanBytes, kSpanBytes);
+#endif
+}
+
+void releaseRegion(void *region)
+{
+#ifdef _WIN32
+    _aligned_free(region);
+#else
+    std::free(region);
+#endif
+}
+
+// ---- spans -----------------------------------------------------------------------
+
+void unlist(SizeClass &sizeClass, Span *span)
+{
+    (span->prev != nullptr ? span->prev->next : sizeClass.spans) = span->next;
+    if (span->next != nullptr)
+        span->next->prev = span->prev;
+    span->listed = false;
+}
+
+void listFirst(SizeClass &sizeClass, Span *span)
+{
+    span->prev = nullptr;
+    span->next = sizeClass.spans;
+    if (span->next != nullptr)
+        span->next->prev = span;
+    sizeClass.spans = span;
+    span->listed = true;
+}
+
+Span *newSpan(SizeClass &sizeClass, uint32_t cls)
+{
+    void *region = alignedRegion();
+    if (region == nullptr)
+        return nullptr;
+    std::atomic<uint8_t> *entry = mapEntry(region, true);
+    if (entry == nullptr) {
+        releaseRegion(region);
+        return nullptr;
+    }
+    auto *span = new (region) Span{};
+    span->fresh = static_cast<unsigned char *>(region) + kSpanHeader;
+    span->blockBytes = kClassBytes[cls];
+    span->capacity = static_cast<uint32_t>((kSpanBytes - kSpanHeader) / span->blockBytes);
+    span->cls = cls;
+    entry->store(1, std::memory_order_relaxed);
+    listFirst(sizeClass, span);
+    return span;
+}
+
+void dropSpan(SizeClass &sizeClass, Span *span)
+{
+    unlist(sizeClass, span);
+    mapEntry(span, false)->store(0, std::memory_order_relaxed);
+    span->~Span();
+    releaseRegion(span);
+}
+
+void *takeSmall(uint32_t size)
+{
+    const uint32_t cls = kClassOfEighth[(size + 7) / 8];
+    SizeClass &sizeClass = gClasses[cls];
+    sizeClass.lock.lock();
+    Span *span = sizeClass.spans;
+    if (span == nullptr && (span = newSpan(sizeClass, cls)) == nullptr) {
+        sizeClass.lock.unlock();
+        return nullptr;
+    }
+    void *block = span->free;
+    if (block != nullptr) {
+        span->free = *static_cast<void **>(block);
+    } else {
+        block = span->fresh;
+        span->fresh += span->blockBytes;
+    }
+    if (++span->used == span->capacity)
+        unlist(sizeClass, span);
+    sizeClass.live.store(sizeClass.live.load(std::memory_order_relaxed) + 1,
+                         std::memory_order_relaxed);
+    sizeClass.lock.unlock();
+    return block;
+}
+
+void giveSmall(Span *span, void *block)
+{
+    SizeClass &sizeClass = gClasses[span->cls];
+    sizeClass.lock.lock();
+    *static_cast<void **>(block) = span->free;
+    span->free = block;
+    if (!span->listed)
+        listFirst(sizeClass, span);
+    if (--span->used == 0 && (span->prev != nullptr || span->next != nullptr))
+        dropSpan(sizeClass, span);
+    sizeClass.live.store(sizeClass.live.load(std::memory_order_relaxed) - 1,
+                         std::memory_order_relaxed);
+    sizeClass.lock.unlock();
+}
+
+bool spansWanted()
+{
+#ifdef REZADE9_CHECKED_HEAP
+    return false;
+#else
+#if defined(REZADE9_HAS_VALGRIND)
+    if (RUNNING_ON_VALGRIND)
+        return false;
+#endif
+#if defined(REZADE9_PLAIN_HEAP)
+    return false;
+#endif
+    const char *plain = std::getenv("REZADE9_PLAIN_HEAP");
+    return plain == nullptr || plain[0] == '\0' || (plain[0] == '0' && plain[1] == '\0');
+#endif
+}
+
+bool useSpans()
+{
+    static const bool wanted = spansWanted();
+    return wanted;
+}
+
+} // namespace
+
+void *heapAllocate(uint32_t size)
+{
+    if (size <= kLargestSmall && useSpans()) {
+        if (void *block = takeSmall(size))
+            return block;
+    }
+    void *block = std::malloc(size);
+    if (block != nullptr)
+        gLargeLive.fetch_add(1, std::memory_order_relaxed);
+    return block;
+}
+
+void heapRelease(void *block)
+{
+    if (block == nullptr)
+        return;
+    // A span's page map entry is set before its first block is handed out,
+    // so a block from a span always finds it, whichever thread frees it.
+    if (Span *span = spanOf(block)) {
+        giveSmall(span, block);
+        return;
+    }
+    gLargeLive.fetch_sub(1, std::memory_order_relaxed);
+    std::free(block);
+}
+
+uint32_t heapLiveBlocks()
+{
+    uint32_t live = gLargeLive.load(std::memory_order_relaxed);
+    for (const SizeClass &sizeClass : gClasses)
+        live += sizeClass.live.load(std::memory_order_relaxed);
+    return live;
+}
+
+} // namespace rezade9::impl
