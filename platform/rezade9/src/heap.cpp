@@ -27,7 +27,7 @@
 //
 // Memory checkers (AddressSanitizer, ThreadSanitizer, valgrind) see only what
 // malloc and free do. In builds for them, under valgrind, with
-// REZADE9_PLAIN_HEAP set in the environment, or with the build option of that
+// REZADE9_PLAIN_HEAP=1 in the environment, or with the build option of that
 // name, every block comes from malloc on its own, so they still find each
 // leaked, overrun or reused block.
 #include "impl.hpp"
@@ -136,7 +136,17 @@ struct Leaf {
 };
 std::atomic<Leaf *> gRoot[kRootCount];
 
-std::atomic<uint8_t> *mapEntry(const void *address, bool create)
+std::atomic<uint8_t> *mapEntry(const void *address)
+{
+    const uintptr_t region = reinterpret_cast<uintptr_t>(address) >> kSpanShift;
+    const uintptr_t root = region >> kLeafShift;
+    if (root >= kRootCount)
+        return nullptr;
+    Leaf *leaf = gRoot[root].load(std::memory_order_acquire);
+    return leaf != nullptr ? &leaf->isSpan[region & (kLeafCount - 1)] : nullptr;
+}
+
+[[gnu::noinline]] std::atomic<uint8_t> *makeMapEntry(const void *address)
 {
     const uintptr_t region = reinterpret_cast<uintptr_t>(address) >> kSpanShift;
     const uintptr_t root = region >> kLeafShift;
@@ -144,8 +154,6 @@ std::atomic<uint8_t> *mapEntry(const void *address, bool create)
         return nullptr;
     Leaf *leaf = gRoot[root].load(std::memory_order_acquire);
     if (leaf == nullptr) {
-        if (!create)
-            return nullptr;
         // Zeroed storage is a leaf with no spans. It lives as long as the
         // process, like the map.
         auto *made = static_cast<Leaf *>(std::calloc(1, sizeof(Leaf)));
@@ -161,7 +169,7 @@ std::atomic<uint8_t> *mapEntry(const void *address, bool create)
 
 Span *spanOf(const void *block)
 {
-    const std::atomic<uint8_t> *entry = mapEntry(block, false);
+    const std::atomic<uint8_t> *entry = mapEntry(block);
     if (entry == nullptr || entry->load(std::memory_order_relaxed) == 0)
         return nullptr;
     return reinterpret_cast<Span *>(reinterpret_cast<uintptr_t>(block) & ~(kSpanBytes - 1));
@@ -205,12 +213,12 @@ void listFirst(SizeClass &sizeClass, Span *span)
     span->listed = true;
 }
 
-Span *newSpan(SizeClass &sizeClass, uint32_t cls)
+[[gnu::noinline]] Span *newSpan(SizeClass &sizeClass, uint32_t cls)
 {
     void *region = alignedRegion();
     if (region == nullptr)
         return nullptr;
-    std::atomic<uint8_t> *entry = mapEntry(region, true);
+    std::atomic<uint8_t> *entry = makeMapEntry(region);
     if (entry == nullptr) {
         releaseRegion(region);
         return nullptr;
@@ -225,10 +233,10 @@ Span *newSpan(SizeClass &sizeClass, uint32_t cls)
     return span;
 }
 
-void dropSpan(SizeClass &sizeClass, Span *span)
+[[gnu::noinline]] void dropSpan(SizeClass &sizeClass, Span *span)
 {
     unlist(sizeClass, span);
-    mapEntry(span, false)->store(0, std::memory_order_relaxed);
+    mapEntry(span)->store(0, std::memory_order_relaxed);
     span->~Span();
     releaseRegion(span);
 }
@@ -275,18 +283,18 @@ void giveSmall(Span *span, void *block)
 
 bool spansWanted()
 {
-#ifdef REZADE9_CHECKED_HEAP
+#if defined(REZADE9_CHECKED_HEAP) || defined(REZADE9_PLAIN_HEAP)
     return false;
 #else
+    // REZADE9_PLAIN_HEAP=1 asks for malloc; =0 asks for spans even under
+    // valgrind, whose callgrind tool profiles them.
+    if (const char *plain = std::getenv("REZADE9_PLAIN_HEAP"); plain != nullptr && plain[0] != '\0')
+        return plain[0] == '0' && plain[1] == '\0';
 #if defined(REZADE9_HAS_VALGRIND)
     if (RUNNING_ON_VALGRIND)
         return false;
 #endif
-#if defined(REZADE9_PLAIN_HEAP)
-    return false;
-#endif
-    const char *plain = std::getenv("REZADE9_PLAIN_HEAP");
-    return plain == nullptr || plain[0] == '\0' || (plain[0] == '0' && plain[1] == '\0');
+    return true;
 #endif
 }
 
