@@ -16,6 +16,7 @@
 //   whose last block is freed goes back to the C heap, unless it is the only
 //   one its class has left, which is kept against an alloc/free cycle at the
 //   boundary.
+// - Spans are cut from 4 MiB arenas that come from malloc.
 // - Blocks over 1 KiB come from malloc. A page map of the address space
 //   (one byte per 64 KiB) tells which blocks are in spans.
 // - Each class has a spin lock: one atomic exchange on the uncontended path.
@@ -82,6 +83,8 @@ constexpr auto kClassOfEighth = [] {
     return table;
 }();
 
+struct Arena;
+
 struct Span {
     Span *prev; // neighbours in the class's list of spans with room
     Span *next;
@@ -92,6 +95,7 @@ struct Span {
     uint32_t blockBytes;
     uint32_t cls;
     bool listed;
+    Arena *arena; // where the span's 64 KiB came from
 };
 static_assert(sizeof(Span) <= kSpanHeader);
 
@@ -175,22 +179,66 @@ Span *spanOf(const void *block)
     return reinterpret_cast<Span *>(reinterpret_cast<uintptr_t>(block) & ~(kSpanBytes - 1));
 }
 
-void *alignedRegion()
+// ---- where spans come from -------------------------------------------------------
+
+// Spans are cut from 4 MiB arenas taken from malloc (with one span's worth of
+// slack, so that 64 aligned spans fit). Asking malloc for each aligned span on
+// its own would cost it twice the span in address space and bookkeeping. An
+// arena whose spans are all back goes back to malloc.
+constexpr unsigned kSpansPerArena = 64;
+
+struct Arena {
+    void *raw;           // what malloc gave
+    unsigned char *first; // the first aligned span
+    uint64_t idle;       // one bit per span not in use
+    Arena *next;
+};
+
+SpinLock gArenaLock;
+Arena *gArenas = nullptr;
+
+void *takeRegion(Arena *&owner)
 {
-#ifdef _WIN32
-    return _aligned_malloc(kSpanBytes, kSpanBytes);
-#else
-    return std::aligned_alloc(kSpanBytes, kSpanBytes);
-#endif
+    gArenaLock.lock();
+    Arena *arena = gArenas;
+    while (arena != nullptr && arena->idle == 0)
+        arena = arena->next;
+    if (arena == nullptr) {
+        void *raw = std::malloc(kSpanBytes * (kSpansPerArena + 1));
+        arena = raw != nullptr ? static_cast<Arena *>(std::malloc(sizeof(Arena))) : nullptr;
+        if (arena == nullptr) {
+            std::free(raw);
+            gArenaLock.unlock();
+            return nullptr;
+        }
+        const auto start = (reinterpret_cast<uintptr_t>(raw) + kSpanBytes - 1) & ~(kSpanBytes - 1);
+        *arena = Arena{raw, reinterpret_cast<unsigned char *>(start), ~uint64_t{0}, gArenas};
+        gArenas = arena;
+    }
+    unsigned index = 0;
+    while ((arena->idle >> index & 1) == 0)
+        ++index;
+    arena->idle &= ~(uint64_t{1} << index);
+    gArenaLock.unlock();
+    owner = arena;
+    return arena->first + std::size_t{index} * kSpanBytes;
 }
 
-void releaseRegion(void *region)
+void returnRegion(Arena *arena, void *region)
 {
-#ifdef _WIN32
-    _aligned_free(region);
-#else
-    std::free(region);
-#endif
+    const auto index = static_cast<unsigned>(
+        (static_cast<unsigned char *>(region) - arena->first) / kSpanBytes);
+    gArenaLock.lock();
+    arena->idle |= uint64_t{1} << index;
+    if (arena->idle == ~uint64_t{0}) {
+        Arena **link = &gArenas;
+        while (*link != arena)
+            link = &(*link)->next;
+        *link = arena->next;
+        std::free(arena->raw);
+        std::free(arena);
+    }
+    gArenaLock.unlock();
 }
 
 // ---- spans -----------------------------------------------------------------------
@@ -215,15 +263,17 @@ void listFirst(SizeClass &sizeClass, Span *span)
 
 [[gnu::noinline]] Span *newSpan(SizeClass &sizeClass, uint32_t cls)
 {
-    void *region = alignedRegion();
+    Arena *arena = nullptr;
+    void *region = takeRegion(arena);
     if (region == nullptr)
         return nullptr;
     std::atomic<uint8_t> *entry = makeMapEntry(region);
     if (entry == nullptr) {
-        releaseRegion(region);
+        returnRegion(arena, region);
         return nullptr;
     }
     auto *span = new (region) Span{};
+    span->arena = arena;
     span->fresh = static_cast<unsigned char *>(region) + kSpanHeader;
     span->blockBytes = kClassBytes[cls];
     span->capacity = static_cast<uint32_t>((kSpanBytes - kSpanHeader) / span->blockBytes);
@@ -237,8 +287,9 @@ void listFirst(SizeClass &sizeClass, Span *span)
 {
     unlist(sizeClass, span);
     mapEntry(span)->store(0, std::memory_order_relaxed);
+    Arena *arena = span->arena;
     span->~Span();
-    releaseRegion(span);
+    returnRegion(arena, span);
 }
 
 void *takeSmall(uint32_t size)
