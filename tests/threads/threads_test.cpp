@@ -131,8 +131,22 @@ cstd_status CSTD_CALL copyElement(void *d, const void *s) { return std::memcpy(d
 cstd_status CSTD_CALL destructElement(void *) { return --tLiveElements, 0; }
 const cstd_vtable kElementTable{constructElement, copyElement, nullptr, destructElement, 0};
 
+// Blocks that each thread hands to the next, which checks and releases them a
+// round later: blocks go back from threads that did not take them. One table
+// per round parity, so a round's hand-over never meets the last one's.
+void *gHandedOver[2][16][4];
+
 std::string blocksAndArrays(int thread, int round)
 {
+    const int from = (thread + 15) % 16;
+    for (void *&block : gHandedOver[(round + 1) % 2][from]) {
+        if (round == 0) break;
+        REQUIRE(static_cast<unsigned char *>(block)[47] == from + round - 1 && csys_memory_free_internal(&block) == 0);
+    }
+    for (void *&block : gHandedOver[round % 2][thread]) {
+        if (round == 7) break;
+        REQUIRE(csys_memory_alloc_internal(48, &block) == 0 && std::memset(block, thread + round, 48));
+    }
     // Blocks of many sizes, each filled with its own byte and read back once
     // all are allocated (the shared count read meanwhile), released interleaved.
     void *blocks[64] = {};

@@ -13,10 +13,10 @@
 //   list and are handed out again first.
 // - A class keeps the spans that have room in a list. A span that fills up
 //   leaves the list, and comes back when one of its blocks is freed. A span
-//   whose last block is freed goes back to the C heap, unless it is the only
-//   one its class has left, which is kept against an alloc/free cycle at the
-//   boundary.
-// - Spans are cut from 4 MiB arenas that come from malloc.
+//   whose last block is freed goes back to its arena (see there for the one
+//   kind that stays).
+// - Spans are cut from 4 MiB arenas that come from malloc; an arena whose
+//   spans are all back goes back too.
 // - Blocks over 1 KiB come from malloc. A page map of the address space
 //   (one byte per 64 KiB) tells which blocks are in spans.
 // - Each class has a spin lock: one atomic exchange on the uncontended path.
@@ -128,12 +128,13 @@ std::atomic<uint32_t> gLargeLive{0};
 
 // ---- which 64 KiB regions are spans -------------------------------------------
 
-// Two levels of one byte per 64 KiB region: 2^16 regions per leaf, and as
-// many leaves as a 47-bit address space needs (one on a 32-bit system).
-constexpr unsigned kLeafShift = 16;
-constexpr std::size_t kLeafCount = std::size_t{1} << (kLeafShift);
-constexpr std::size_t kRootCount =
-    sizeof(void *) == 4 ? 1 : std::size_t{1} << (47 - kSpanShift - kLeafShift);
+// Two levels of one byte per 64 KiB region: 4096 regions (256 MiB) per leaf,
+// and as many leaves as a 47-bit address space needs (16 on a 32-bit system).
+// Small leaves keep the map's own memory to a few KiB.
+constexpr unsigned kLeafShift = 12;
+constexpr std::size_t kLeafCount = std::size_t{1} << kLeafShift;
+constexpr unsigned kAddressBits = sizeof(void *) == 4 ? 32 : 47;
+constexpr std::size_t kRootCount = std::size_t{1} << (kAddressBits - kSpanShift - kLeafShift);
 
 struct Leaf {
     std::atomic<uint8_t> isSpan[kLeafCount];
@@ -184,25 +185,30 @@ Span *spanOf(const void *block)
 // Spans are cut from 4 MiB arenas taken from malloc (with one span's worth of
 // slack, so that 64 aligned spans fit). Asking malloc for each aligned span on
 // its own would cost it twice the span in address space and bookkeeping. An
-// arena whose spans are all back goes back to malloc.
+// arena whose spans are all back goes back to malloc, except the first, the
+// home arena: it stays, and so do the spans that a class keeps in it when
+// they empty, so that a program that makes and drops a node over and over
+// does not make and drop a span each time.
 constexpr unsigned kSpansPerArena = 64;
 
 struct Arena {
-    void *raw;           // what malloc gave
+    void *raw;            // what malloc gave
     unsigned char *first; // the first aligned span
-    uint64_t idle;       // one bit per span not in use
-    Arena *next;
+    uint64_t idle;        // one bit per span not in use
+    Arena *next;          // arenas in the order they were made, home first
 };
 
 SpinLock gArenaLock;
-Arena *gArenas = nullptr;
+Arena *gHome = nullptr; // head of the list, under gArenaLock
+std::atomic<Arena *> gHomeSeen{nullptr}; // the same, for the classes' locks
 
 void *takeRegion(Arena *&owner)
 {
     gArenaLock.lock();
-    Arena *arena = gArenas;
-    while (arena != nullptr && arena->idle == 0)
-        arena = arena->next;
+    Arena **link = &gHome;
+    while (*link != nullptr && (*link)->idle == 0)
+        link = &(*link)->next;
+    Arena *arena = *link;
     if (arena == nullptr) {
         void *raw = std::malloc(kSpanBytes * (kSpansPerArena + 1));
         arena = raw != nullptr ? static_cast<Arena *>(std::malloc(sizeof(Arena))) : nullptr;
@@ -212,8 +218,10 @@ void *takeRegion(Arena *&owner)
             return nullptr;
         }
         const auto start = (reinterpret_cast<uintptr_t>(raw) + kSpanBytes - 1) & ~(kSpanBytes - 1);
-        *arena = Arena{raw, reinterpret_cast<unsigned char *>(start), ~uint64_t{0}, gArenas};
-        gArenas = arena;
+        *arena = Arena{raw, reinterpret_cast<unsigned char *>(start), ~uint64_t{0}, nullptr};
+        *link = arena;
+        if (arena == gHome)
+            gHomeSeen.store(arena, std::memory_order_relaxed);
     }
     unsigned index = 0;
     while ((arena->idle >> index & 1) == 0)
@@ -230,8 +238,8 @@ void returnRegion(Arena *arena, void *region)
         (static_cast<unsigned char *>(region) - arena->first) / kSpanBytes);
     gArenaLock.lock();
     arena->idle |= uint64_t{1} << index;
-    if (arena->idle == ~uint64_t{0}) {
-        Arena **link = &gArenas;
+    if (arena->idle == ~uint64_t{0} && arena != gHome) {
+        Arena **link = &gHome;
         while (*link != arena)
             link = &(*link)->next;
         *link = arena->next;
@@ -325,7 +333,7 @@ void giveSmall(Span *span, void *block)
     span->free = block;
     if (!span->listed)
         listFirst(sizeClass, span);
-    if (--span->used == 0 && (span->prev != nullptr || span->next != nullptr))
+    if (--span->used == 0 && (span->arena != gHomeSeen.load(std::memory_order_relaxed) || span->prev != nullptr || span->next != nullptr))
         dropSpan(sizeClass, span);
     sizeClass.live.store(sizeClass.live.load(std::memory_order_relaxed) - 1,
                          std::memory_order_relaxed);
