@@ -24,7 +24,7 @@
 //
 // Blocks are aligned as a C heap's blocks of their size would need: a class
 // that is a multiple of 16 bytes gives 16-byte alignment, the 8- and 24-byte
-// classes give 8.
+// classes give 8, the 4-byte class (32-bit systems only) 4.
 //
 // Memory checkers (AddressSanitizer, ThreadSanitizer, valgrind) see only what
 // malloc and free do. In builds for them, under valgrind, with
@@ -65,20 +65,22 @@ constexpr std::size_t kSpanHeader = 64;
 constexpr uint32_t kLargestSmall = 1024;
 
 // Steps of 8 bytes up to 32, then four classes per doubling: rounding wastes
-// at most a quarter of a block, and exactly nothing for the sizes a tree asks
-// for (a record, a 4-byte payload, arrays of 1, 2, 4, 8... pointers).
-constexpr std::array<uint16_t, 22> kClassBytes{8,   16,  24,  32,  48,  64,  80,  96,
-                                               112, 128, 160, 192, 224, 256, 320, 384,
-                                               448, 512, 640, 768, 896, 1024};
+// at most a quarter of a block, and nothing for the sizes a tree asks for (a
+// record, arrays of 1, 2, 4, 8... pointers). Where a pointer is 4 bytes, a
+// 4-byte class holds a tree's int32 payloads (a free block holds one pointer).
+constexpr uint16_t kSmallest = sizeof(void *) == 4 ? 4 : 8;
+constexpr std::array<uint16_t, 23> kClassBytes{kSmallest, 8,   16,  24,  32,  48,  64,  80,
+                                               96,        112, 128, 160, 192, 224, 256, 320,
+                                               384,       448, 512, 640, 768, 896, 1024};
 
-// The class of every size up to kLargestSmall, by eighths.
-constexpr auto kClassOfEighth = [] {
-    std::array<uint8_t, kLargestSmall / 8 + 1> table{};
+// The class of every size up to kLargestSmall, by quarters.
+constexpr auto kClassOfQuarter = [] {
+    std::array<uint8_t, kLargestSmall / 4 + 1> table{};
     std::size_t cls = 0;
-    for (std::size_t eighth = 0; eighth < table.size(); ++eighth) {
-        while (kClassBytes[cls] < eighth * 8)
+    for (std::size_t quarter = 0; quarter < table.size(); ++quarter) {
+        while (kClassBytes[cls] < quarter * 4)
             ++cls;
-        table[eighth] = static_cast<uint8_t>(cls);
+        table[quarter] = static_cast<uint8_t>(cls);
     }
     return table;
 }();
@@ -302,7 +304,7 @@ void listFirst(SizeClass &sizeClass, Span *span)
 
 void *takeSmall(uint32_t size)
 {
-    const uint32_t cls = kClassOfEighth[(size + 7) / 8];
+    const uint32_t cls = kClassOfQuarter[(size + 3) / 4];
     SizeClass &sizeClass = gClasses[cls];
     sizeClass.lock.lock();
     Span *span = sizeClass.spans;
