@@ -32,20 +32,26 @@ bench() {
   done
 }
 
+# Repetitions take turns between the implementations, so that a change in
+# the machine's load between them falls on every column alike.
 for cfg in "random 1000000" "kary4 1000000" "chain 100000" "chain 1000000" "star 10001"; do
-  for impl in zodovar9 gnode plain; do bench main 5 "$exe" $impl $cfg; done
-  if [ -n "$exe32" ]; then
-    for impl in zodovar9 plain; do bench m32 5 "$exe32" $impl $cfg; done
-  fi
+  for rep in 1 2 3 4 5; do
+    for impl in zodovar9 gnode plain; do bench main 1 "$exe" $impl $cfg; done
+    if [ -n "$exe32" ]; then
+      for impl in zodovar9 plain; do bench m32 1 "$exe32" $impl $cfg; done
+    fi
+  done
 done
 for n in 1000 10000 100000 10000000; do
-  for impl in zodovar9 gnode plain; do
-    [ $n = 10000000 ] && [ $impl = plain ] && continue
-    bench scale 3 "$exe" $impl random $n
+  for rep in 1 2 3; do
+    for impl in zodovar9 gnode plain; do
+      [ $n = 10000000 ] && [ $impl = plain ] && continue
+      bench scale 1 "$exe" $impl random $n
+    done
+    if [ -n "$exe32" ] && [ $n != 10000000 ]; then
+      for impl in zodovar9 plain; do bench scale32 1 "$exe32" $impl random $n; done
+    fi
   done
-  if [ -n "$exe32" ] && [ $n != 10000000 ]; then
-    for impl in zodovar9 plain; do bench scale32 3 "$exe32" $impl random $n; done
-  fi
 done
 for k in 100 1000 10000 100000; do
   runs=3

@@ -157,7 +157,13 @@ ZODOVAR9_API cstd_status CSTD_CALL cstd_tree_newWithSizeAndVtable(cstd_tree **p,
  * last). The deletion allocates nothing and uses no stack in proportion to the
  * tree's height: a chain of any depth is deleted. Deleting the n children of
  * one node costs time proportional to n squared, since each detachment
- * renumbers the rest.
+ * renumbers the rest. Measured on one node with n children (64-bit layout,
+ * bench/results.md): n = 1,000 takes about 0.4 ms, 10,000 about 70 ms and
+ * 100,000 about 15 s; each tenfold n costs a hundredfold or more, the more
+ * once the children's records no longer fit the caches. Every other node
+ * costs a constant: a tree of a million nodes with a handful of children each
+ * is deleted in well under a second. The same holds for `cstd_tree_delete`,
+ * `cstd_tree_destruct` and a new operation applied to a node.
  *
  * @return the status of the last deletion, or the first negative one. After
  *         a failure the children already handled are deleted and those not
@@ -211,6 +217,12 @@ ZODOVAR9_API cstd_status CSTD_CALL cstd_tree_addChild(cstd_tree *parent, cstd_tr
  * is renumbered from 0. The child is found by pointer; a child whose link
  * names `parent` but which the list does not hold is detached all the same.
  * Nothing is released.
+ *
+ * The time grows with the number of children `parent` has: the list is
+ * searched, the followers move up one place and every remaining child is
+ * renumbered. Emptying a node of n children one detachment at a time is
+ * therefore quadratic in n; measured, a detachment from a node of 10,000
+ * children takes about 7 microseconds (bench/results.md).
  *
  * @return the status of the last list call; `cstd_tree_errWrongParent` if
  *         `child->parent` is not `parent`, with nothing written. After any

@@ -335,7 +335,8 @@ void giveSmall(Span *span, void *block)
     span->free = block;
     if (!span->listed)
         listFirst(sizeClass, span);
-    if (--span->used == 0 && (span->arena != gHomeSeen.load(std::memory_order_relaxed) || span->prev != nullptr || span->next != nullptr))
+    const bool alone = span->prev == nullptr && span->next == nullptr;
+    if (--span->used == 0 && (!alone || span->arena != gHomeSeen.load(std::memory_order_relaxed)))
         dropSpan(sizeClass, span);
     sizeClass.live.store(sizeClass.live.load(std::memory_order_relaxed) - 1,
                          std::memory_order_relaxed);

@@ -17,6 +17,12 @@ extern "C" {
  * status is 0, so a caller that never releases a zero-size result leaks
  * nothing.
  *
+ * A block is aligned for any object of its size: to 16 bytes, except that
+ * blocks of up to 8 bytes and of 17 to 24 bytes are aligned to 8 (blocks of
+ * up to 4 bytes to 4 on 32-bit systems).
+ * Blocks up to 1 KiB come from size classes without a per-block header;
+ * `REZADE9_PLAIN_HEAP=1` in the environment takes every block from malloc.
+ *
  * @return 0; `csys_errNoMemory` when the heap has no block, with `*block`
  *         left as it was.
  */
