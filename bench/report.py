@@ -225,7 +225,7 @@ open(os.path.join(out_dir, "results.md"), "w").write("\n".join(out))
 def svg(bars, path):
     """Horizontal bars of zodovar9/GNode on a log axis, 1 marked."""
     import math
-    lo, hi = 0.001, 10000.0
+    lo, hi = 1e-5, 1e4
     width, left, right, bar, gap, top = 900, 230, 60, 16, 6, 40
     height = top + len(bars) * (bar + gap) + 40
     scale = (width - left - right) / (math.log10(hi) - math.log10(lo))
@@ -238,7 +238,7 @@ def svg(bars, path):
          f'<rect width="{width}" height="{height}" fill="white"/>',
          f'<text x="{left}" y="20" font-size="14">zodovar9 time / GNode time, 64-bit, '
          f'median (log scale; left of 1 = zodovar9 faster)</text>']
-    for p in range(-3, 5):
+    for p in range(-5, 5):
         v = 10.0 ** p
         e.append(f'<line x1="{x(v):.1f}" y1="{top - 8}" x2="{x(v):.1f}" y2="{height - 30}" '
                  f'stroke="{"black" if p == 0 else "#ccc"}"/>')
@@ -250,8 +250,7 @@ def svg(bars, path):
         e.append(f'<text x="{left - 8}" y="{y + bar - 4}" text-anchor="end">{shape} {op}</text>')
         e.append(f'<rect x="{x0:.1f}" y="{y}" width="{max(x1 - x0, 1):.1f}" height="{bar}" '
                  f'fill="{colour}"/>')
-        e.append(f'<text x="{x1 + 4 if r > 1 else x0 - 4:.1f}" y="{y + bar - 4}" '
-                 f'text-anchor="{"start" if r > 1 else "end"}">{r:.3g}</text>')
+        e.append(f'<text x="{x1 + 4:.1f}" y="{y + bar - 4}">{r:.3g}</text>')
     e.append("</svg>")
     open(path, "w").write("\n".join(e) + "\n")
 
