@@ -158,7 +158,7 @@ ZODOVAR9_API cstd_status CSTD_CALL cstd_tree_newWithSizeAndVtable(cstd_tree **p,
  * tree's height: a chain of any depth is deleted. Deleting the n children of
  * one node costs time proportional to n squared, since each detachment
  * renumbers the rest. Measured on one node with n children (64-bit layout,
- * bench/results.md): n = 1,000 takes about 0.4 ms, 10,000 about 70 ms and
+ * bench/results.md): n = 1,000 takes about 0.4 ms, 10,000 about 60 ms and
  * 100,000 about 15 s; each tenfold n costs a hundredfold or more, the more
  * once the children's records no longer fit the caches. Every other node
  * costs a constant: a tree of a million nodes with a handful of children each
