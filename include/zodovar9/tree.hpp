@@ -1165,4 +1165,12 @@ tree<T> basic_node_ref<T, Const>::remove_child(basic_node_ref child, std::error_
 
 } // namespace zodovar9
 
+// Both views only point into the tree, so their iterators outlive them.
+/** A pre-order walk borrows its nodes from the tree. */
+template <class T, bool Const, bool Nodes>
+inline constexpr bool std::ranges::enable_borrowed_range<zodovar9::pre_order_view<T, Const, Nodes>> = true;
+/** A children range borrows its list from the node. */
+template <class T, bool Const>
+inline constexpr bool std::ranges::enable_borrowed_range<zodovar9::children_view<T, Const>> = true;
+
 #endif // ZODOVAR9_TREE_HPP
