@@ -50,6 +50,7 @@ inline constexpr cstd_status errPayloadThrew = CSTD_STATUS_FAILURE(0x0C01);
  *  assignment (0x80000C02). */
 inline constexpr cstd_status errNoSuchOperation = CSTD_STATUS_FAILURE(0x0C02);
 
+/// @cond INTERNAL
 namespace detail {
 
 /** The category behind `zodovar9::category()`. */
@@ -100,6 +101,7 @@ public:
 };
 
 } // namespace detail
+/// @endcond
 
 /** The `zodovar9` error category: values are `cstd_status` words. */
 inline const std::error_category &category() noexcept
@@ -136,6 +138,7 @@ using node_ref = basic_node_ref<T, false>;
 template <class T>
 using const_node_ref = basic_node_ref<T, true>;
 
+/// @cond INTERNAL
 namespace detail {
 
 // The exception that a slot caught, kept for the throwing function that made
@@ -439,6 +442,7 @@ struct payload<cstd_tree> {
 };
 
 } // namespace detail
+/// @endcond
 
 /**
  * The nodes of a subtree in depth-first pre-order, as a
@@ -1166,11 +1170,11 @@ tree<T> basic_node_ref<T, Const>::remove_child(basic_node_ref child, std::error_
 } // namespace zodovar9
 
 // Both views only point into the tree, so their iterators outlive them.
-/** A pre-order walk borrows its nodes from the tree. */
+/// @cond INTERNAL
 template <class T, bool Const, bool Nodes>
 inline constexpr bool std::ranges::enable_borrowed_range<zodovar9::pre_order_view<T, Const, Nodes>> = true;
-/** A children range borrows its list from the node. */
 template <class T, bool Const>
 inline constexpr bool std::ranges::enable_borrowed_range<zodovar9::children_view<T, Const>> = true;
+/// @endcond
 
 #endif // ZODOVAR9_TREE_HPP
