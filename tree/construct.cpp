@@ -25,7 +25,8 @@ static_assert(sizeof(cstd_mtable) == 12 && offsetof(cstd_mtable, alloc) == 0 &&
               offsetof(cstd_mtable, release) == 4 && offsetof(cstd_mtable, context) == 8 &&
               alignof(cstd_mtable) == 4);
 static_assert(sizeof(csys_cleanupRecord) == 16 && offsetof(csys_cleanupRecord, kind) == 0 &&
-              offsetof(csys_cleanupRecord, code) == 4 && offsetof(csys_cleanupRecord, target) == 8 &&
+              offsetof(csys_cleanupRecord, code) == 4 &&
+              offsetof(csys_cleanupRecord, target) == 8 &&
               offsetof(csys_cleanupRecord, function) == 12 && alignof(csys_cleanupRecord) == 4);
 static_assert(sizeof(cmath_xformLinear) == 48 && offsetof(cmath_xformLinear, matrix) == 0 &&
               offsetof(cmath_xformLinear, translation) == 36 && alignof(cmath_xformLinear) == 4);

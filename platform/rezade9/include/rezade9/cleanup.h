@@ -32,9 +32,9 @@ enum {
 
 /** One undo step: four words in the 32-bit layout. */
 typedef struct csys_cleanupRecord {
-    uint32_t kind;  /**< a `csys_cleanupKind` value */
-    uint32_t code;  /**< a `csys_cleanupCode` value */
-    void *target;   /**< what `function` receives */
+    uint32_t kind; /**< a `csys_cleanupKind` value */
+    uint32_t code; /**< a `csys_cleanupCode` value */
+    void *target;  /**< what `function` receives */
     /** the undo step, run on `target` */
     cstd_status(CSTD_CALL *function)(void *target);
 } csys_cleanupRecord;

@@ -29,8 +29,8 @@ extern "C" {
  * data, so it may be copied as bytes and released without any call.
  */
 typedef struct cmath_xformLinear {
-    float matrix[3][3];     /**< the linear part, row-major */
-    float translation[3];   /**< added after the matrix */
+    float matrix[3][3];   /**< the linear part, row-major */
+    float translation[3]; /**< added after the matrix */
 } cmath_xformLinear;
 
 /**
