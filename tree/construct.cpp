@@ -2,10 +2,34 @@
 #include "tree/checked.hpp"
 #include "tree/internal.hpp"
 
+#include <cstddef>
+
 #if UINTPTR_MAX == 0xFFFFFFFFu
 static_assert(sizeof(cstd_vector) == 28, "the array record is seven 32-bit words");
 static_assert(sizeof(cstd_tree) == 48, "a node record is 48 bytes in the 32-bit layout");
 static_assert(sizeof(cstd_treePtr) == 4 && sizeof(cstd_vtable) == 20);
+// Programs built by other compilers read these records by offset: each
+// public record's every field sits where the 32-bit binary interface puts it.
+static_assert(offsetof(cstd_tree, parent) == 0 && offsetof(cstd_tree, indexInParent) == 4 &&
+              offsetof(cstd_tree, children) == 8 && offsetof(cstd_tree, data) == 36 &&
+              offsetof(cstd_tree, dataSize) == 40 && offsetof(cstd_tree, vtable) == 44 &&
+              alignof(cstd_tree) == 4);
+static_assert(offsetof(cstd_vector, begin) == 0 && offsetof(cstd_vector, vtable) == 4 &&
+              offsetof(cstd_vector, mtable) == 8 && offsetof(cstd_vector, size) == 12 &&
+              offsetof(cstd_vector, capacity) == 16 && offsetof(cstd_vector, elementSize) == 20 &&
+              offsetof(cstd_vector, flags) == 24 && alignof(cstd_vector) == 4);
+static_assert(offsetof(cstd_vtable, construct) == 0 && offsetof(cstd_vtable, constructCopy) == 4 &&
+              offsetof(cstd_vtable, assign) == 8 && offsetof(cstd_vtable, destruct) == 12 &&
+              offsetof(cstd_vtable, tag) == 16 && alignof(cstd_vtable) == 4);
+static_assert(sizeof(cstd_mtable) == 12 && offsetof(cstd_mtable, alloc) == 0 &&
+              offsetof(cstd_mtable, release) == 4 && offsetof(cstd_mtable, context) == 8 &&
+              alignof(cstd_mtable) == 4);
+static_assert(sizeof(csys_cleanupRecord) == 16 && offsetof(csys_cleanupRecord, kind) == 0 &&
+              offsetof(csys_cleanupRecord, code) == 4 &&
+              offsetof(csys_cleanupRecord, target) == 8 &&
+              offsetof(csys_cleanupRecord, function) == 12 && alignof(csys_cleanupRecord) == 4);
+static_assert(sizeof(cmath_xformLinear) == 48 && offsetof(cmath_xformLinear, matrix) == 0 &&
+              offsetof(cmath_xformLinear, translation) == 36 && alignof(cmath_xformLinear) == 4);
 #endif
 
 using zodovar9::sys::blockAddress;

@@ -1,4 +1,4 @@
-/*
+/** @file
  * zodovar9 — the export macro and the types that every module shares.
  *
  * Every function of zodovar9 is exported by name with the C calling
@@ -21,6 +21,7 @@
 
 #include <rezade9/rezade9.h>
 
+/** Marks a function that the tree library exports. */
 #if defined(_WIN32)
 #if defined(ZODOVAR9_BUILDING)
 #define ZODOVAR9_API __declspec(dllexport)

@@ -1,4 +1,4 @@
-/*
+/** @file
  * zodovar9 — the library's status codes, all of them, in one place.
  *
  * Every other negative status that an operation returns comes from the

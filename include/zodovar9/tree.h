@@ -1,4 +1,4 @@
-/*
+/** @file
  * zodovar9 — the tree node and its life cycle.
  *
  * Every node is a `cstd_tree` record that the caller places in its own

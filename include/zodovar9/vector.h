@@ -1,4 +1,4 @@
-/*
+/** @file
  * zodovar9 — the tree-pointer vector: the system library's generic array
  * (<rezade9/vector.h>) bound to `cstd_treePtr` elements, the type of every
  * node's children list.

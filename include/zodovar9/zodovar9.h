@@ -1,4 +1,4 @@
-/*
+/** @file
  * zodovar9 — a general n-ary tree behind a flat C interface.
  *
  * Include this header for the whole library; it is valid C99 and C++. It

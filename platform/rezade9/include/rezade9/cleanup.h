@@ -1,4 +1,4 @@
-/*
+/** @file
  * rezade9 — clean-up lists.
  *
  * A function that builds in several steps keeps a local array of records, a
@@ -32,9 +32,10 @@ enum {
 
 /** One undo step: four words in the 32-bit layout. */
 typedef struct csys_cleanupRecord {
-    uint32_t kind;
-    uint32_t code;
-    void *target;
+    uint32_t kind; /**< a `csys_cleanupKind` value */
+    uint32_t code; /**< a `csys_cleanupCode` value */
+    void *target;  /**< what `function` receives */
+    /** the undo step, run on `target` */
     cstd_status(CSTD_CALL *function)(void *target);
 } csys_cleanupRecord;
 

@@ -1,4 +1,4 @@
-/*
+/** @file
  * rezade9 — memory blocks.
  */
 #ifndef REZADE9_MEMORY_H

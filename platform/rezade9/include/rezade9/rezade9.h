@@ -1,4 +1,4 @@
-/*
+/** @file
  * rezade9 — the system library: memory blocks, clean-up lists and the
  * generic growable array. Include this header for all of it.
  */

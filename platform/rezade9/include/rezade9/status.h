@@ -1,4 +1,4 @@
-/*
+/** @file
  * rezade9 — the system library's own failure statuses.
  *
  * They lie in the 0x80000Bxx range, apart from the tree library's codes, so a

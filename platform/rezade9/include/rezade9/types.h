@@ -1,4 +1,4 @@
-/*
+/** @file
  * rezade9 — shared types of the system library.
  *
  * The status word and the element table are used by every library of the
@@ -17,12 +17,16 @@
 
 #include <stdint.h>
 
+/** The calling convention of every function and function pointer of the
+ *  product line: `__cdecl` on 32-bit Windows, the platform's C convention
+ *  elsewhere. */
 #if defined(_WIN32) && !defined(_WIN64)
 #define CSTD_CALL __cdecl
 #else
 #define CSTD_CALL
 #endif
 
+/** Marks a function that the system library exports. */
 #if defined(_WIN32)
 #if defined(REZADE9_BUILDING)
 #define REZADE9_API __declspec(dllexport)
@@ -66,11 +70,15 @@ typedef int32_t cstd_status;
  * A negative status from a slot ends the calling operation with that status.
  */
 typedef struct cstd_vtable {
+    /** builds the element in place */
     cstd_status(CSTD_CALL *construct)(void *element, uint32_t flags);
+    /** builds `destination` as a copy of `source` */
     cstd_status(CSTD_CALL *constructCopy)(void *destination, const void *source);
+    /** overwrites a built `destination` with `source` */
     cstd_status(CSTD_CALL *assign)(void *destination, const void *source);
+    /** takes the element apart in place */
     cstd_status(CSTD_CALL *destruct)(void *element);
-    int32_t tag;
+    int32_t tag; /**< -1: the slots are needed; 0 or more: plain data */
 } cstd_vtable;
 
 #ifdef __cplusplus

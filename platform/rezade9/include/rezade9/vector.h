@@ -1,4 +1,4 @@
-/*
+/** @file
  * rezade9 — the generic growable array `cstd_vector`.
  *
  * A contiguous array of elements of one size, with an optional element table
@@ -55,9 +55,11 @@ extern "C" {
  * given back is the table's again.
  */
 typedef struct cstd_mtable {
+    /** stores a block of `size` bytes in `*block` */
     cstd_status(CSTD_CALL *alloc)(void *context, uint32_t size, void **block);
+    /** gives a block back */
     cstd_status(CSTD_CALL *release)(void *context, void *block);
-    void *context;
+    void *context; /**< passed to both unchanged */
 } cstd_mtable;
 
 /**

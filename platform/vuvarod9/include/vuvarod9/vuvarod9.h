@@ -1,4 +1,4 @@
-/*
+/** @file
  * vuvarod9 — the math library: the linear transform record.
  */
 #ifndef VUVAROD9_VUVAROD9_H
@@ -6,6 +6,7 @@
 
 #include <rezade9/types.h>
 
+/** Marks a function that the math library exports. */
 #if defined(_WIN32)
 #if defined(VUVAROD9_BUILDING)
 #define VUVAROD9_API __declspec(dllexport)
@@ -28,8 +29,8 @@ extern "C" {
  * data, so it may be copied as bytes and released without any call.
  */
 typedef struct cmath_xformLinear {
-    float matrix[3][3];
-    float translation[3];
+    float matrix[3][3];   /**< the linear part, row-major */
+    float translation[3]; /**< added after the matrix */
 } cmath_xformLinear;
 
 /**

@@ -1,0 +1,58 @@
+# The packages as a user gets them: cpack makes the Debian package and the
+# tarball from this build; the tarball must hold the very files of the
+# package. The package is unpacked into a scratch root, where a C program is
+# built through pkg-config and a C++ project through find_package; both run
+# and must load the libraries by their SONAME.
+file(REMOVE_RECURSE ${WORK})
+execute_process(COMMAND ${CPACK} --config ${BUILD}/CPackConfig.cmake -B ${WORK}/out
+                OUTPUT_QUIET COMMAND_ERROR_IS_FATAL ANY)
+file(GLOB deb ${WORK}/out/*.deb)
+file(GLOB tgz ${WORK}/out/*.tar.gz)
+execute_process(COMMAND ${DPKG} -x ${deb} ${WORK}/root COMMAND_ERROR_IS_FATAL ANY)
+set(prefix ${WORK}/root/usr)
+
+file(ARCHIVE_EXTRACT INPUT ${tgz} DESTINATION ${WORK}/tar)
+file(GLOB top ${WORK}/tar/*)
+foreach(kind deb tar)
+  set(dir ${prefix})
+  if(kind STREQUAL "tar")
+    set(dir ${top})
+  endif()
+  file(GLOB_RECURSE ${kind}_files LIST_DIRECTORIES false RELATIVE ${dir} ${dir}/*)
+  list(SORT ${kind}_files)
+endforeach()
+if(NOT deb_files STREQUAL tar_files OR NOT deb_files MATCHES "zodovar9Config.cmake")
+  message(FATAL_ERROR "the packages differ:\n.deb: ${deb_files}\n.tar.gz: ${tar_files}")
+endif()
+
+function(run_consumer program)
+  execute_process(COMMAND ${program} COMMAND_ERROR_IS_FATAL ANY)
+  execute_process(COMMAND ${READELF} -d ${program} OUTPUT_VARIABLE dynamic COMMAND_ERROR_IS_FATAL ANY)
+  if(NOT dynamic MATCHES "\\[libzodovar9\\.so\\.${SOVERSION}\\]")
+    message(FATAL_ERROR "${program} does not load libzodovar9.so.${SOVERSION}:\n${dynamic}")
+  endif()
+endfunction()
+
+# C, through pkg-config.
+set(ENV{PKG_CONFIG_PATH} ${prefix}/${LIBDIR}/pkgconfig)
+execute_process(COMMAND ${PKG_CONFIG} --cflags --libs zodovar9 OUTPUT_VARIABLE flags
+                OUTPUT_STRIP_TRAILING_WHITESPACE COMMAND_ERROR_IS_FATAL ANY)
+separate_arguments(flags UNIX_COMMAND "${flags}")
+execute_process(COMMAND ${CC} ${C_FLAGS} -std=c99 -pedantic-errors -Wall -Werror
+                        ${SOURCE}/consumer.c ${flags} -Wl,-rpath,${prefix}/${LIBDIR}
+                        -o ${WORK}/consumer_c COMMAND_ERROR_IS_FATAL ANY)
+run_consumer(${WORK}/consumer_c)
+
+# C++, through find_package.
+execute_process(COMMAND ${CMAKE_COMMAND} -S ${SOURCE} -B ${WORK}/cxx -G ${GENERATOR}
+                        -DCMAKE_MAKE_PROGRAM=${MAKE_PROGRAM} -DCMAKE_CXX_COMPILER=${CXX}
+                        "-DCMAKE_CXX_FLAGS=${CXX_FLAGS} -Wall -Wextra -Werror"
+                        "-DCMAKE_EXE_LINKER_FLAGS=${LINKER_FLAGS}"
+                        -DCMAKE_PREFIX_PATH=${prefix} -DCMAKE_FIND_USE_PACKAGE_REGISTRY=OFF
+                        OUTPUT_QUIET COMMAND_ERROR_IS_FATAL ANY)
+file(STRINGS ${WORK}/cxx/CMakeCache.txt found REGEX "^zodovar9_DIR:")
+if(NOT found MATCHES "=${prefix}/")
+  message(FATAL_ERROR "find_package(zodovar9) found another copy: ${found}")
+endif()
+execute_process(COMMAND ${CMAKE_COMMAND} --build ${WORK}/cxx OUTPUT_QUIET COMMAND_ERROR_IS_FATAL ANY)
+run_consumer(${WORK}/cxx/consumer)
