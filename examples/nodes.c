@@ -70,7 +70,7 @@ int main(void)
     CHECK(cstd_tree_delete(&typed));
     CHECK(cstd_tree_delete(&block));
     CHECK(cstd_tree_destruct(&local));
-    printf("deleted: pointers are %s and %s; the value %ld is untouched\n",
-           typed ? "set" : "none", block ? "set" : "none", (long)answer);
+    printf("deleted: pointers are %s and %s; the value %ld is untouched\n", typed ? "set" : "none",
+           block ? "set" : "none", (long)answer);
     return 0;
 }

@@ -15,9 +15,8 @@ static const struct {
     const char *name;
     int parent; /* index of the parent in this table; -1 for the root */
 } shape[] = {
-    {"library", -1},  {"tree", 0},      {"construct", 1}, {"attach", 1},
-    {"navigate", 1},  {"search", 1},    {"delete", 1},    {"typed", 0},
-    {"vector", 0},    {"sys", 0},       {"cleanup", 9},   {"memory", 9},
+    {"library", -1}, {"tree", 0},  {"construct", 1}, {"attach", 1}, {"navigate", 1}, {"search", 1},
+    {"delete", 1},   {"typed", 0}, {"vector", 0},    {"sys", 0},    {"cleanup", 9},  {"memory", 9},
 };
 enum { kNodes = sizeof shape / sizeof shape[0] };
 

@@ -203,7 +203,8 @@ int main(int argc, char **argv)
             std::cout.flush();
             const std::string command = "dot -Tsvg -o \"" + svg_file + "\" \"" + dot_file + '"';
             if (std::system(command.c_str()) != 0) {
-                std::cerr << "zodovar9-view: `" << command << "` failed (is Graphviz installed?)\n";
+                std::cerr << "zodovar9-view: `" << command
+                          << "` failed (is Graphviz installed?)\n";
                 return 1;
             }
             std::cerr << "zodovar9-view: SVG written to " << svg_file << '\n';

@@ -15,28 +15,70 @@ namespace {
 const char *const kFamilies[] = {"cstd_tree32s_", "cstd_tree_cmath_xformLinear_",
                                  "cstd_tree_tree_"};
 // Operations of the core that the families share, each at one entry.
-const char *const kShared[] = {
-    "constructCopy", "destruct", "delete", "deleteThisAndAllDescendants",
-    "deleteThisButNotDescendants", "setData", "getDataPtr", "assign", "addChild", "removeChild",
-    "getNumChildren", "hasParent", "getParent", "getFirstChild", "getFirstChildConst",
-    "hasPrevSibling", "getPrevSibling", "hasNextSibling", "getNextSibling", "getDepthFromRoot",
-    "hasNextSearchElement", "getNextSearchElement", "getNextSearchElementConst"};
-const char *const kVector[] = {
-    "construct", "constructWithMtable", "constructEmpty", "constructEmptyWithMtable",
-    "constructUninit", "constructFill", "constructFromBlock", "constructCopy", "assign",
-    "assignElements", "destruct", "resize", "resizeUninit", "resizeFill", "reserve", "getSize",
-    "getCapacity", "getElementSize", "getBeginEnd", "getBeginEndConst", "getBegin",
-    "getBeginConst", "getBeginSize", "getBeginSizeConst", "getElement", "getElementConst",
-    "insert", "insertElement", "erase", "eraseElement", "pushBack", "popBack", "clear",
-    "clearAndFreeMemory", "append", "swap"};
+const char *const kShared[] = {"constructCopy",
+                               "destruct",
+                               "delete",
+                               "deleteThisAndAllDescendants",
+                               "deleteThisButNotDescendants",
+                               "setData",
+                               "getDataPtr",
+                               "assign",
+                               "addChild",
+                               "removeChild",
+                               "getNumChildren",
+                               "hasParent",
+                               "getParent",
+                               "getFirstChild",
+                               "getFirstChildConst",
+                               "hasPrevSibling",
+                               "getPrevSibling",
+                               "hasNextSibling",
+                               "getNextSibling",
+                               "getDepthFromRoot",
+                               "hasNextSearchElement",
+                               "getNextSearchElement",
+                               "getNextSearchElementConst"};
+const char *const kVector[] = {"construct",
+                               "constructWithMtable",
+                               "constructEmpty",
+                               "constructEmptyWithMtable",
+                               "constructUninit",
+                               "constructFill",
+                               "constructFromBlock",
+                               "constructCopy",
+                               "assign",
+                               "assignElements",
+                               "destruct",
+                               "resize",
+                               "resizeUninit",
+                               "resizeFill",
+                               "reserve",
+                               "getSize",
+                               "getCapacity",
+                               "getElementSize",
+                               "getBeginEnd",
+                               "getBeginEndConst",
+                               "getBegin",
+                               "getBeginConst",
+                               "getBeginSize",
+                               "getBeginSizeConst",
+                               "getElement",
+                               "getElementConst",
+                               "insert",
+                               "insertElement",
+                               "erase",
+                               "eraseElement",
+                               "pushBack",
+                               "popBack",
+                               "clear",
+                               "clearAndFreeMemory",
+                               "append",
+                               "swap"};
 // Further names: name -> the name whose entry it shares.
 const std::map<std::string, std::string> kSameEntry = {
-    {"getParentConst", "getParent"},
-    {"getPrevSiblingConst", "getPrevSibling"},
-    {"getNextSiblingConst", "getNextSibling"},
-    {"getSize32", "getSize"},
-    {"getBeginSize32", "getBeginSize"},
-    {"getBeginSize32Const", "getBeginSizeConst"},
+    {"getParentConst", "getParent"},           {"getPrevSiblingConst", "getPrevSibling"},
+    {"getNextSiblingConst", "getNextSibling"}, {"getSize32", "getSize"},
+    {"getBeginSize32", "getBeginSize"},        {"getBeginSize32Const", "getBeginSizeConst"},
 };
 
 class Exports : public ::testing::Test {
@@ -54,13 +96,33 @@ protected:
 TEST_F(Exports, EveryNameResolvesAndAliasesShareTheirEntry)
 {
     ASSERT_NE(library_, nullptr) << dlerror();
-    std::vector<std::string> core = {
-        "construct", "constructWithSizeAndVtable", "destruct", "new", "newWithSizeAndVtable",
-        "delete", "deleteThisAndAllDescendants", "deleteThisButNotDescendants", "setData",
-        "getDataPtr", "assign", "constructCopy", "addChild", "removeChild", "getNumChildren",
-        "hasParent", "getParent", "getFirstChild", "getFirstChildConst", "hasPrevSibling",
-        "getPrevSibling", "hasNextSibling", "getNextSibling", "getDepthFromRoot",
-        "hasNextSearchElement", "getNextSearchElement", "getNextSearchElementConst"};
+    std::vector<std::string> core = {"construct",
+                                     "constructWithSizeAndVtable",
+                                     "destruct",
+                                     "new",
+                                     "newWithSizeAndVtable",
+                                     "delete",
+                                     "deleteThisAndAllDescendants",
+                                     "deleteThisButNotDescendants",
+                                     "setData",
+                                     "getDataPtr",
+                                     "assign",
+                                     "constructCopy",
+                                     "addChild",
+                                     "removeChild",
+                                     "getNumChildren",
+                                     "hasParent",
+                                     "getParent",
+                                     "getFirstChild",
+                                     "getFirstChildConst",
+                                     "hasPrevSibling",
+                                     "getPrevSibling",
+                                     "hasNextSibling",
+                                     "getNextSibling",
+                                     "getDepthFromRoot",
+                                     "hasNextSearchElement",
+                                     "getNextSearchElement",
+                                     "getNextSearchElementConst"};
     std::set<void *> entries;
     std::size_t names = 0;
     auto entry = [&](const std::string &name) {
@@ -80,7 +142,8 @@ TEST_F(Exports, EveryNameResolvesAndAliasesShareTheirEntry)
             entry(family + std::string(op));
         }
         for (const char *op : kShared) {
-            EXPECT_EQ(entry(family + std::string(op)), at(kFamilies[0] + std::string(op))) << family << op;
+            EXPECT_EQ(entry(family + std::string(op)), at(kFamilies[0] + std::string(op)))
+                << family << op;
         }
     }
     for (const auto &[alias, op] : kSameEntry) {
@@ -88,13 +151,15 @@ TEST_F(Exports, EveryNameResolvesAndAliasesShareTheirEntry)
                                         kFamilies[1], kFamilies[2]};
         for (const std::string &prefix : prefixes) {
             if (dlsym(library_, (prefix + op).c_str()) != nullptr &&
-                (prefix == "cstd_vector_cstd_treePtr_") == (alias.find("Size") != std::string::npos)) {
+                (prefix == "cstd_vector_cstd_treePtr_") ==
+                    (alias.find("Size") != std::string::npos)) {
                 EXPECT_EQ(entry(prefix + alias), at(prefix + op)) << prefix << alias;
             }
         }
     }
     // The families' search step is the core's read-only step itself.
-    EXPECT_EQ(at("cstd_tree_tree_getNextSearchElement"), at("cstd_tree_getNextSearchElementConst"));
+    EXPECT_EQ(at("cstd_tree_tree_getNextSearchElement"),
+              at("cstd_tree_getNextSearchElementConst"));
     EXPECT_EQ(names, 153u);
     EXPECT_EQ(entries.size(), 91u);
 }

@@ -97,7 +97,8 @@ inline void attachable(const char *function, const cstd_tree *parent, const cstd
 inline void settable(const char *function, const cstd_tree *tree, const void *value)
 {
     given(function, "tree", {tree});
-    const bool bytes = tree->dataSize != 0 && (tree->vtable == nullptr || tree->vtable->assign == nullptr);
+    const bool bytes =
+        tree->dataSize != 0 && (tree->vtable == nullptr || tree->vtable->assign == nullptr);
     ZODOVAR9_EXPECT(!bytes || value != nullptr, function,
                     "value is none but the payload is copied from it");
 }

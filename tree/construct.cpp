@@ -92,8 +92,8 @@ ZODOVAR9_API cstd_status CSTD_CALL cstd_tree_construct(cstd_tree *tree)
 }
 
 ZODOVAR9_API cstd_status CSTD_CALL cstd_tree_constructWithSizeAndVtable(cstd_tree *tree,
-                                                                         uint32_t size,
-                                                                         const cstd_vtable *table)
+                                                                        uint32_t size,
+                                                                        const cstd_vtable *table)
 {
     ZODOVAR9_EXPECT_GIVEN("cstd_tree_constructWithSizeAndVtable", tree);
     zodovar9::sys::CleanupList<2> cleanup;
@@ -179,7 +179,7 @@ ZODOVAR9_API cstd_status CSTD_CALL cstd_tree_new(cstd_tree **p)
 }
 
 ZODOVAR9_API cstd_status CSTD_CALL cstd_tree_newWithSizeAndVtable(cstd_tree **p, uint32_t size,
-                                                                   const cstd_vtable *table)
+                                                                  const cstd_vtable *table)
 {
     ZODOVAR9_EXPECT_GIVEN("cstd_tree_newWithSizeAndVtable", p);
     return renew(p, [size, table](cstd_tree *node) {

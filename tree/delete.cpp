@@ -146,8 +146,8 @@ ZODOVAR9_API cstd_status CSTD_CALL cstd_tree_deleteThisButNotDescendants(cstd_tr
     cstd_tree *node = *p;
     cstd_tree **begin = nullptr;
     uint32_t count = 0;
-    const cstd_status status = cstd_vector__getBeginSize32(
-        &node->children, zodovar9::sys::blockAddress(&begin), &count);
+    const cstd_status status =
+        cstd_vector__getBeginSize32(&node->children, zodovar9::sys::blockAddress(&begin), &count);
     if (status < 0) {
         return status;
     }

@@ -57,8 +57,8 @@ private:
     std::uint64_t steps_ = 0;
 };
 
-// Detaches and deletes every descendant of `tree`: the first step of
+// Detaches and deletes every descendant of `top`: the first step of
 // destruction.
-cstd_status deleteDescendants(cstd_tree *tree);
+cstd_status deleteDescendants(cstd_tree *top);
 
 } // namespace zodovar9::core

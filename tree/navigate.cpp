@@ -49,8 +49,7 @@ cstd_status firstChild(Node *tree, Node **child)
 
 extern "C" {
 
-ZODOVAR9_API cstd_status CSTD_CALL cstd_tree_getNumChildren(const cstd_tree *tree,
-                                                            uint32_t *count)
+ZODOVAR9_API cstd_status CSTD_CALL cstd_tree_getNumChildren(const cstd_tree *tree, uint32_t *count)
 {
     ZODOVAR9_EXPECT_GIVEN("cstd_tree_getNumChildren", tree, count);
     return cstd_vector__getSize32(&tree->children, count);
@@ -86,8 +85,7 @@ ZODOVAR9_API cstd_status CSTD_CALL cstd_tree_getFirstChildConst(const cstd_tree 
     return firstChild<&cstd_vector__getBeginEndConst>(tree, child);
 }
 
-ZODOVAR9_API cstd_status CSTD_CALL cstd_tree_hasPrevSibling(const cstd_tree *tree,
-                                                            uint32_t *truth)
+ZODOVAR9_API cstd_status CSTD_CALL cstd_tree_hasPrevSibling(const cstd_tree *tree, uint32_t *truth)
 {
     ZODOVAR9_EXPECT_PLACED("cstd_tree_hasPrevSibling", tree, truth);
     *truth = tree->parent != nullptr && tree->indexInParent > 0 ? 1 : 0;
@@ -113,8 +111,7 @@ ZODOVAR9_API cstd_status CSTD_CALL cstd_tree_getPrevSibling(cstd_tree *tree, cst
     return status;
 }
 
-ZODOVAR9_API cstd_status CSTD_CALL cstd_tree_hasNextSibling(const cstd_tree *tree,
-                                                            uint32_t *truth)
+ZODOVAR9_API cstd_status CSTD_CALL cstd_tree_hasNextSibling(const cstd_tree *tree, uint32_t *truth)
 {
     ZODOVAR9_EXPECT_PLACED("cstd_tree_hasNextSibling", tree, truth);
     if (tree->parent == nullptr) {

@@ -70,12 +70,14 @@ ZODOVAR9_API cstd_status CSTD_CALL cstd_tree32s_new(cstd_tree **p)
 
 ZODOVAR9_API cstd_status CSTD_CALL cstd_tree_cmath_xformLinear_construct(cstd_tree *tree)
 {
-    return cstd_tree_constructWithSizeAndVtable(tree, sizeof(cmath_xformLinear), &cstd_tree_cmath_xformLinear_vtable);
+    return cstd_tree_constructWithSizeAndVtable(tree, sizeof(cmath_xformLinear),
+                                                &cstd_tree_cmath_xformLinear_vtable);
 }
 
 ZODOVAR9_API cstd_status CSTD_CALL cstd_tree_cmath_xformLinear_new(cstd_tree **p)
 {
-    return cstd_tree_newWithSizeAndVtable(p, sizeof(cmath_xformLinear), &cstd_tree_cmath_xformLinear_vtable);
+    return cstd_tree_newWithSizeAndVtable(p, sizeof(cmath_xformLinear),
+                                          &cstd_tree_cmath_xformLinear_vtable);
 }
 
 ZODOVAR9_API cstd_status CSTD_CALL cstd_tree_tree_construct(cstd_tree *tree)

@@ -37,8 +37,8 @@ ZODOVAR9_API cstd_status CSTD_CALL cstd_vector_cstd_treePtr_constructEmpty(cstd_
     return cstd_vector__constructWithVtable(array, 0, kElementSize, kNoTable, kNoFlags);
 }
 
-ZODOVAR9_API cstd_status CSTD_CALL cstd_vector_cstd_treePtr_constructEmptyWithMtable(
-    cstd_vector *array, const cstd_mtable *mtable)
+ZODOVAR9_API cstd_status CSTD_CALL
+cstd_vector_cstd_treePtr_constructEmptyWithMtable(cstd_vector *array, const cstd_mtable *mtable)
 {
     return cstd_vector__constructWithVtableWithMtable(array, 0, kElementSize, kNoTable, kNoFlags,
                                                       mtable);
@@ -58,15 +58,16 @@ ZODOVAR9_API cstd_status CSTD_CALL cstd_vector_cstd_treePtr_constructFill(cstd_v
                                                 kNoFlags);
 }
 
-ZODOVAR9_API cstd_status CSTD_CALL cstd_vector_cstd_treePtr_constructFromBlock(
-    cstd_vector *array, const void *block, uint32_t count)
+ZODOVAR9_API cstd_status CSTD_CALL cstd_vector_cstd_treePtr_constructFromBlock(cstd_vector *array,
+                                                                               const void *block,
+                                                                               uint32_t count)
 {
     return cstd_vector__constructFromBlockWithVtable(array, kElementSize, kNoTable, block, count,
                                                      kNoFlags);
 }
 
-ZODOVAR9_API cstd_status CSTD_CALL cstd_vector_cstd_treePtr_constructCopy(
-    cstd_vector *destination, const cstd_vector *source)
+ZODOVAR9_API cstd_status CSTD_CALL
+cstd_vector_cstd_treePtr_constructCopy(cstd_vector *destination, const cstd_vector *source)
 {
     return cstd_vector__constructCopy(destination, source);
 }

@@ -40,7 +40,16 @@ enum {
      *  whose payload does not fit the destination's: a different `dataSize`,
      *  or, where the destination's table would assign, a different table.
      *  Nothing is written. */
-    cstd_tree_errPayloadMismatch = CSTD_STATUS_FAILURE(0x0AC9)
+    cstd_tree_errPayloadMismatch = CSTD_STATUS_FAILURE(0x0AC9),
+    /** 0x80000ACA: never returned by the library itself: the status of an
+     *  element-table slot made by the C++ layer (<zodovar9/tree.hpp>) whose
+     *  payload type threw an exception other than `std::bad_alloc` (which
+     *  becomes `csys_errNoMemory`). The library passes it on like any slot's. */
+    cstd_tree_errPayloadThrew = CSTD_STATUS_FAILURE(0x0ACA),
+    /** 0x80000ACB: never returned by the library itself: the status of a
+     *  C++ layer slot whose payload type lacks the operation asked for (a
+     *  default constructor, a copy constructor or a copy assignment). */
+    cstd_tree_errNoSuchOperation = CSTD_STATUS_FAILURE(0x0ACB)
 };
 
 #ifdef __cplusplus

@@ -43,12 +43,12 @@ extern "C" {
  * in list order.
  */
 typedef struct cstd_tree {
-    struct cstd_tree *parent;    /**< the node whose list holds this one; none for a root */
-    int32_t indexInParent;       /**< position in the parent's list; -1 for a root */
-    cstd_vector children;        /**< `cstd_treePtr` elements, no element table */
-    void *data;                  /**< the payload block, or the value itself */
-    uint32_t dataSize;           /**< bytes of the payload block; 0 for a value payload */
-    const cstd_vtable *vtable;   /**< the payload's element table, or none */
+    struct cstd_tree *parent;  /**< the node whose list holds this one; none for a root */
+    int32_t indexInParent;     /**< position in the parent's list; -1 for a root */
+    cstd_vector children;      /**< `cstd_treePtr` elements, no element table */
+    void *data;                /**< the payload block, or the value itself */
+    uint32_t dataSize;         /**< bytes of the payload block; 0 for a value payload */
+    const cstd_vtable *vtable; /**< the payload's element table, or none */
 } cstd_tree;
 
 /** A pointer to a node: the element type of every children list. */
@@ -91,8 +91,8 @@ ZODOVAR9_API cstd_status CSTD_CALL cstd_tree_construct(cstd_tree *tree);
  *         none); `dataSize` and `vtable` hold the values given.
  */
 ZODOVAR9_API cstd_status CSTD_CALL cstd_tree_constructWithSizeAndVtable(cstd_tree *tree,
-                                                                         uint32_t size,
-                                                                         const cstd_vtable *table);
+                                                                        uint32_t size,
+                                                                        const cstd_vtable *table);
 
 /**
  * Takes a constructed node apart in place: deletes every node attached below
@@ -143,7 +143,7 @@ ZODOVAR9_API cstd_status CSTD_CALL cstd_tree_new(cstd_tree **p);
  * `cstd_tree_constructWithSizeAndVtable(node, size, table)`.
  */
 ZODOVAR9_API cstd_status CSTD_CALL cstd_tree_newWithSizeAndVtable(cstd_tree **p, uint32_t size,
-                                                                   const cstd_vtable *table);
+                                                                  const cstd_vtable *table);
 
 /* ---- subtree deletion -------------------------------------------------- */
 

@@ -43,12 +43,12 @@
 namespace zodovar9 {
 
 /** Status of an element-table slot made by this header whose T threw an
- *  exception other than `std::bad_alloc` (0x80000C01). */
-inline constexpr cstd_status errPayloadThrew = CSTD_STATUS_FAILURE(0x0C01);
+ *  exception other than `std::bad_alloc` (`cstd_tree_errPayloadThrew`). */
+inline constexpr cstd_status errPayloadThrew = cstd_tree_errPayloadThrew;
 /** Status of an element-table slot made by this header whose T lacks the
  *  operation asked for: a default constructor, a copy constructor or a copy
- *  assignment (0x80000C02). */
-inline constexpr cstd_status errNoSuchOperation = CSTD_STATUS_FAILURE(0x0C02);
+ *  assignment (`cstd_tree_errNoSuchOperation`). */
+inline constexpr cstd_status errNoSuchOperation = cstd_tree_errNoSuchOperation;
 
 /// @cond INTERNAL
 namespace detail {
@@ -63,22 +63,38 @@ public:
     std::string message(int code) const override
     {
         switch (code) {
-        case 0: return "success";
-        case cstd_tree_errWrongParent: return "cstd_tree_errWrongParent";
-        case cstd_tree_errNoParent: return "cstd_tree_errNoParent";
-        case cstd_tree_errNoChild: return "cstd_tree_errNoChild";
-        case cstd_tree_errNoPrevSibling: return "cstd_tree_errNoPrevSibling";
-        case cstd_tree_errNoNextSibling: return "cstd_tree_errNoNextSibling";
-        case cstd_tree_errSearchEnd: return "cstd_tree_errSearchEnd";
-        case cstd_tree_errParentCycle: return "cstd_tree_errParentCycle";
-        case cstd_tree_errPayloadMismatch: return "cstd_tree_errPayloadMismatch";
-        case csys_errNoMemory: return "csys_errNoMemory";
-        case csys_errInvalidArgument: return "csys_errInvalidArgument";
-        case csys_errOutOfRange: return "csys_errOutOfRange";
-        case csys_errOverflow: return "csys_errOverflow";
-        case errPayloadThrew: return "zodovar9::errPayloadThrew";
-        case errNoSuchOperation: return "zodovar9::errNoSuchOperation";
-        default: break;
+        case 0:
+            return "success";
+        case cstd_tree_errWrongParent:
+            return "cstd_tree_errWrongParent";
+        case cstd_tree_errNoParent:
+            return "cstd_tree_errNoParent";
+        case cstd_tree_errNoChild:
+            return "cstd_tree_errNoChild";
+        case cstd_tree_errNoPrevSibling:
+            return "cstd_tree_errNoPrevSibling";
+        case cstd_tree_errNoNextSibling:
+            return "cstd_tree_errNoNextSibling";
+        case cstd_tree_errSearchEnd:
+            return "cstd_tree_errSearchEnd";
+        case cstd_tree_errParentCycle:
+            return "cstd_tree_errParentCycle";
+        case cstd_tree_errPayloadMismatch:
+            return "cstd_tree_errPayloadMismatch";
+        case csys_errNoMemory:
+            return "csys_errNoMemory";
+        case csys_errInvalidArgument:
+            return "csys_errInvalidArgument";
+        case csys_errOutOfRange:
+            return "csys_errOutOfRange";
+        case csys_errOverflow:
+            return "csys_errOverflow";
+        case cstd_tree_errPayloadThrew:
+            return "cstd_tree_errPayloadThrew";
+        case cstd_tree_errNoSuchOperation:
+            return "cstd_tree_errNoSuchOperation";
+        default:
+            break;
         }
         char text[32];
         std::snprintf(text, sizeof text, "status 0x%08lx",
@@ -91,11 +107,16 @@ public:
     std::error_condition default_error_condition(int code) const noexcept override
     {
         switch (code) {
-        case csys_errNoMemory: return std::errc::not_enough_memory;
-        case csys_errInvalidArgument: return std::errc::invalid_argument;
-        case csys_errOutOfRange: return std::errc::result_out_of_range;
-        case csys_errOverflow: return std::errc::value_too_large;
-        default: return {code, *this};
+        case csys_errNoMemory:
+            return std::errc::not_enough_memory;
+        case csys_errInvalidArgument:
+            return std::errc::invalid_argument;
+        case csys_errOutOfRange:
+            return std::errc::result_out_of_range;
+        case csys_errOverflow:
+            return std::errc::value_too_large;
+        default:
+            return {code, *this};
         }
     }
 };
@@ -211,7 +232,8 @@ struct element_table {
     static cstd_status CSTD_CALL assign(void *destination, const void *source) noexcept
     {
         if constexpr (std::is_copy_assignable_v<T>)
-            return guarded([=] { *static_cast<T *>(destination) = *static_cast<const T *>(source); });
+            return guarded(
+                [=] { *static_cast<T *>(destination) = *static_cast<const T *>(source); });
         else
             return errNoSuchOperation;
     }
@@ -268,7 +290,8 @@ cstd_status copy_subtree(const cstd_tree *source, cstd_tree **out, CopyNode copy
         const cstd_tree *current = source;
         while (status >= 0) {
             const cstd_tree *next = nullptr;
-            status = cstd_tree_getNextSearchElementConst(current, cstd_tree_searchDepthFirst, &next);
+            status =
+                cstd_tree_getNextSearchElementConst(current, cstd_tree_searchDepthFirst, &next);
             if (status == cstd_tree_errSearchEnd || (status >= 0 && next == stop)) {
                 *out = root;
                 return 0;
@@ -417,11 +440,13 @@ struct family_payload {
 // The 4 bytes of a new integer node are written (with 0) so that none is
 // ever read undefined; a new transform node is the identity already.
 template <>
-struct payload<int32_t> : family_payload<int32_t, &cstd_tree32s_new, &cstd_tree32s_setData, true> {};
+struct payload<int32_t> : family_payload<int32_t, &cstd_tree32s_new, &cstd_tree32s_setData, true> {
+};
 template <>
 struct payload<cmath_xformLinear>
     : family_payload<cmath_xformLinear, &cstd_tree_cmath_xformLinear_new,
-                     &cstd_tree_cmath_xformLinear_setData, false> {};
+                     &cstd_tree_cmath_xformLinear_setData, false> {
+};
 
 template <>
 struct payload<cstd_tree> {
@@ -462,8 +487,7 @@ public:
     class iterator {
     public:
         /** The element type: `T`, or the node handle. */
-        using value_type =
-            std::conditional_t<Nodes, basic_node_ref<T, Const>, T>;
+        using value_type = std::conditional_t<Nodes, basic_node_ref<T, Const>, T>;
         /** What dereferencing gives: `T&` (`const T&`), or a node handle. */
         using reference = std::conditional_t<Nodes, basic_node_ref<T, Const>,
                                              std::conditional_t<Const, const T &, T &>>;
@@ -492,9 +516,11 @@ public:
             node_type *next = nullptr;
             cstd_status status;
             if constexpr (Const)
-                status = cstd_tree_getNextSearchElementConst(current_, cstd_tree_searchDepthFirst, &next);
+                status = cstd_tree_getNextSearchElementConst(current_, cstd_tree_searchDepthFirst,
+                                                             &next);
             else
-                status = cstd_tree_getNextSearchElement(current_, cstd_tree_searchDepthFirst, &next);
+                status =
+                    cstd_tree_getNextSearchElement(current_, cstd_tree_searchDepthFirst, &next);
             if (status == cstd_tree_errSearchEnd || (status >= 0 && next == stop_))
                 current_ = nullptr;
             else if (status < 0)
@@ -518,7 +544,10 @@ public:
 
     private:
         friend class pre_order_view;
-        iterator(node_type *current, const cstd_tree *stop) noexcept : current_(current), stop_(stop) {}
+        iterator(node_type *current, const cstd_tree *stop) noexcept
+            : current_(current), stop_(stop)
+        {
+        }
         node_type *current_ = nullptr;
         const cstd_tree *stop_ = nullptr;
     };
@@ -576,17 +605,43 @@ public:
         /** @return the child `n` places on. */
         reference operator[](difference_type n) const noexcept { return reference(at_[n]); }
         /** Next child. */
-        iterator &operator++() noexcept { ++at_; return *this; }
+        iterator &operator++() noexcept
+        {
+            ++at_;
+            return *this;
+        }
         /** Next child, giving the old position. */
-        iterator operator++(int) noexcept { iterator b = *this; ++at_; return b; }
+        iterator operator++(int) noexcept
+        {
+            iterator b = *this;
+            ++at_;
+            return b;
+        }
         /** Previous child. */
-        iterator &operator--() noexcept { --at_; return *this; }
+        iterator &operator--() noexcept
+        {
+            --at_;
+            return *this;
+        }
         /** Previous child, giving the old position. */
-        iterator operator--(int) noexcept { iterator b = *this; --at_; return b; }
+        iterator operator--(int) noexcept
+        {
+            iterator b = *this;
+            --at_;
+            return b;
+        }
         /** Moves `n` children on. */
-        iterator &operator+=(difference_type n) noexcept { at_ += n; return *this; }
+        iterator &operator+=(difference_type n) noexcept
+        {
+            at_ += n;
+            return *this;
+        }
         /** Moves `n` children back. */
-        iterator &operator-=(difference_type n) noexcept { at_ -= n; return *this; }
+        iterator &operator-=(difference_type n) noexcept
+        {
+            at_ -= n;
+            return *this;
+        }
         /** `n` children on. */
         friend iterator operator+(iterator i, difference_type n) noexcept { return i += n; }
         /** `n` children on. */
@@ -670,8 +725,8 @@ public:
     explicit basic_node_ref(node_type *node) noexcept : node_(node) {}
     /** A mutable handle converts to a read-only one. */
     template <bool OtherConst>
-        requires(Const && !OtherConst)
-    basic_node_ref(basic_node_ref<T, OtherConst> other) noexcept : node_(other.get()) {}
+    requires(Const && !OtherConst) basic_node_ref(basic_node_ref<T, OtherConst> other)
+    noexcept : node_(other.get()) {}
 
     /** @return the node record (none for a null handle). */
     node_type *get() const noexcept { return node_; }
@@ -709,11 +764,14 @@ public:
         return at;
     }
     /** @return the first child, or null; throws `error` if the library fails. */
-    basic_node_ref first_child() const { std::error_code ec;
+    basic_node_ref first_child() const
+    {
+        std::error_code ec;
         basic_node_ref r = first_child(ec);
         if (ec)
             detail::raise(ec, "first_child");
-        return r; }
+        return r;
+    }
     /** @return the first child, or null (also on failure, with `ec` set). */
     basic_node_ref first_child(std::error_code &ec) const noexcept
     {
@@ -727,11 +785,14 @@ public:
         return basic_node_ref(status < 0 ? nullptr : child);
     }
     /** @return the next sibling, or null; throws `error` if the library fails. */
-    basic_node_ref next_sibling() const { std::error_code ec;
+    basic_node_ref next_sibling() const
+    {
+        std::error_code ec;
         basic_node_ref r = next_sibling(ec);
         if (ec)
             detail::raise(ec, "next_sibling");
-        return r; }
+        return r;
+    }
     /** @return the next sibling, or null (also on failure, with `ec` set). */
     basic_node_ref next_sibling(std::error_code &ec) const noexcept
     {
@@ -746,11 +807,14 @@ public:
         return basic_node_ref(status < 0 ? nullptr : sibling);
     }
     /** @return the previous sibling, or null; throws `error` if the library fails. */
-    basic_node_ref prev_sibling() const { std::error_code ec;
+    basic_node_ref prev_sibling() const
+    {
+        std::error_code ec;
         basic_node_ref r = prev_sibling(ec);
         if (ec)
             detail::raise(ec, "prev_sibling");
-        return r; }
+        return r;
+    }
     /** @return the previous sibling, or null (also on failure, with `ec` set). */
     basic_node_ref prev_sibling(std::error_code &ec) const noexcept
     {
@@ -792,11 +856,14 @@ public:
     /** @return the number of children. */
     std::size_t child_count() const { return children().size(); }
     /** @return child `i`; throws `error` (`csys_errOutOfRange`) past the last. */
-    basic_node_ref child(std::size_t i) const { std::error_code ec;
+    basic_node_ref child(std::size_t i) const
+    {
+        std::error_code ec;
         basic_node_ref r = child(i, ec);
         if (ec)
             detail::raise(ec, "child");
-        return r; }
+        return r;
+    }
     /** @return child `i`, or null with `ec` set (`csys_errOutOfRange` past the last). */
     basic_node_ref child(std::size_t i, std::error_code &ec) const noexcept
     {
@@ -806,7 +873,10 @@ public:
         return ec ? basic_node_ref() : all.begin()[static_cast<std::ptrdiff_t>(i)];
     }
     /** @return this node's subtree in pre-order, as payload references. */
-    pre_order_view<T, Const, false> pre_order() const { return pre_order_view<T, Const, false>(node_); }
+    pre_order_view<T, Const, false> pre_order() const
+    {
+        return pre_order_view<T, Const, false>(node_);
+    }
     /** @return this node's subtree in pre-order, as node handles. */
     pre_order_view<T, Const, true> pre_order_nodes() const
     {
@@ -822,21 +892,18 @@ public:
 
     /** Appends a new child holding a copy of `value`. @return its handle.
      *  Throws T's exception, or `error`; on failure nothing changed. */
-    basic_node_ref add_child(const T &value) const
-        requires(!Const)
+    basic_node_ref add_child(const T &value) const requires(!Const)
     {
         return emplace_child(value);
     }
     /** Appends a new child holding `value`, moved. @return its handle. */
-    basic_node_ref add_child(T &&value) const
-        requires(!Const)
+    basic_node_ref add_child(T &&value) const requires(!Const)
     {
         return emplace_child(std::move(value));
     }
     /** Appends a new child holding a copy of `value`. @return its handle, or
      *  null with `ec` set (nothing changed). */
-    basic_node_ref add_child(const T &value, std::error_code &ec) const noexcept
-        requires(!Const)
+    basic_node_ref add_child(const T &value, std::error_code &ec) const noexcept requires(!Const)
     {
         basic_node_ref child = attach_new(ec, value);
         detail::caught() = nullptr;
@@ -845,8 +912,7 @@ public:
     /** Appends a new child whose payload is built from `args`. @return its
      *  handle. Throws T's exception, or `error`; on failure nothing changed. */
     template <class... Args>
-    basic_node_ref emplace_child(Args &&...args) const
-        requires(!Const)
+    basic_node_ref emplace_child(Args &&...args) const requires(!Const)
     {
         detail::caught() = nullptr;
         std::error_code ec;
@@ -857,8 +923,7 @@ public:
     }
     /** Attaches the whole of `subtree` as the last child, which takes
      *  ownership of it (`subtree` is left empty). @return the attached root. */
-    basic_node_ref add_child(tree<T> &&subtree) const
-        requires(!Const)
+    basic_node_ref add_child(tree<T> &&subtree) const requires(!Const)
     {
         std::error_code ec;
         basic_node_ref r = add_child(std::move(subtree), ec);
@@ -873,8 +938,7 @@ public:
     /** Detaches `child` with its subtree. @return the subtree, now owned by
      *  the caller; throws `error` (`cstd_tree_errWrongParent` if `child` is
      *  not a child of this node). */
-    tree<T> remove_child(basic_node_ref child) const
-        requires(!Const);
+    tree<T> remove_child(basic_node_ref child) const requires(!Const);
     /** As `remove_child(child)`; on failure an empty tree, with `ec` set. */
     tree<T> remove_child(basic_node_ref child, std::error_code &ec) const noexcept
         requires(!Const);
@@ -990,9 +1054,15 @@ public:
     /** @return the whole tree in pre-order, as payload references. */
     pre_order_view<T, false, false> pre_order() { return pre_order_view<T, false, false>(root_); }
     /** @return the whole tree in pre-order, as read-only payload references. */
-    pre_order_view<T, true, false> pre_order() const { return pre_order_view<T, true, false>(root_); }
+    pre_order_view<T, true, false> pre_order() const
+    {
+        return pre_order_view<T, true, false>(root_);
+    }
     /** @return the whole tree in pre-order, as node handles. */
-    pre_order_view<T, false, true> pre_order_nodes() { return pre_order_view<T, false, true>(root_); }
+    pre_order_view<T, false, true> pre_order_nodes()
+    {
+        return pre_order_view<T, false, true>(root_);
+    }
     /** @return the whole tree in pre-order, as read-only node handles. */
     pre_order_view<T, true, true> pre_order_nodes() const
     {
@@ -1110,7 +1180,10 @@ public:
     }
 
 private:
-    bool owns(node_ref<T> node) const noexcept { return node && root_ && node.root().get() == root_; }
+    bool owns(node_ref<T> node) const noexcept
+    {
+        return node && root_ && node.root().get() == root_;
+    }
 
     cstd_tree *root_ = nullptr;
 };
@@ -1141,15 +1214,14 @@ basic_node_ref<T, Const> basic_node_ref<T, Const>::add_child(tree<T> &&subtree,
                                                              std::error_code &ec) const noexcept
     requires(!Const)
 {
-    cstd_status status = subtree.empty() ? csys_errInvalidArgument
-                                         : cstd_tree_addChild(node_, subtree.get());
+    cstd_status status =
+        subtree.empty() ? csys_errInvalidArgument : cstd_tree_addChild(node_, subtree.get());
     detail::set(ec, status);
     return basic_node_ref(status < 0 ? nullptr : subtree.disown());
 }
 
 template <class T, bool Const>
-tree<T> basic_node_ref<T, Const>::remove_child(basic_node_ref child) const
-    requires(!Const)
+tree<T> basic_node_ref<T, Const>::remove_child(basic_node_ref child) const requires(!Const)
 {
     std::error_code ec;
     tree<T> removed = remove_child(child, ec);
@@ -1159,10 +1231,11 @@ tree<T> basic_node_ref<T, Const>::remove_child(basic_node_ref child) const
 }
 
 template <class T, bool Const>
-tree<T> basic_node_ref<T, Const>::remove_child(basic_node_ref child, std::error_code &ec) const noexcept
-    requires(!Const)
+tree<T> basic_node_ref<T, Const>::remove_child(basic_node_ref child,
+                                               std::error_code &ec) const noexcept requires(!Const)
 {
-    cstd_status status = child ? cstd_tree_removeChild(node_, child.get()) : csys_errInvalidArgument;
+    cstd_status status =
+        child ? cstd_tree_removeChild(node_, child.get()) : csys_errInvalidArgument;
     detail::set(ec, status);
     return tree<T>::adopt(status < 0 ? nullptr : child.get());
 }
@@ -1172,7 +1245,8 @@ tree<T> basic_node_ref<T, Const>::remove_child(basic_node_ref child, std::error_
 // Both views only point into the tree, so their iterators outlive them.
 /// @cond INTERNAL
 template <class T, bool Const, bool Nodes>
-inline constexpr bool std::ranges::enable_borrowed_range<zodovar9::pre_order_view<T, Const, Nodes>> = true;
+inline constexpr bool
+    std::ranges::enable_borrowed_range<zodovar9::pre_order_view<T, Const, Nodes>> = true;
 template <class T, bool Const>
 inline constexpr bool std::ranges::enable_borrowed_range<zodovar9::children_view<T, Const>> = true;
 /// @endcond

@@ -45,8 +45,8 @@ ZODOVAR9_API cstd_status CSTD_CALL cstd_vector_cstd_treePtr_constructEmpty(cstd_
 /** As `cstd_vector_cstd_treePtr_constructEmpty`, with storage from `mtable`.
  *  `cstd_vector__constructWithVtableWithMtable(array, 0, sizeof(cstd_treePtr),
  *  none, 0, mtable)`. @return its status. */
-ZODOVAR9_API cstd_status CSTD_CALL cstd_vector_cstd_treePtr_constructEmptyWithMtable(
-    cstd_vector *array, const cstd_mtable *mtable);
+ZODOVAR9_API cstd_status CSTD_CALL
+cstd_vector_cstd_treePtr_constructEmptyWithMtable(cstd_vector *array, const cstd_mtable *mtable);
 
 /** Builds a tree-pointer array of `size` raw elements, for the caller to
  *  write. `cstd_vector__constructWithVtableUninit(array, size,
@@ -64,13 +64,14 @@ ZODOVAR9_API cstd_status CSTD_CALL cstd_vector_cstd_treePtr_constructFill(cstd_v
 /** Builds a tree-pointer array holding the `count` pointers at `block`.
  *  `cstd_vector__constructFromBlockWithVtable(array, sizeof(cstd_treePtr),
  *  none, block, count, 0)`. @return its status. */
-ZODOVAR9_API cstd_status CSTD_CALL cstd_vector_cstd_treePtr_constructFromBlock(
-    cstd_vector *array, const void *block, uint32_t count);
+ZODOVAR9_API cstd_status CSTD_CALL cstd_vector_cstd_treePtr_constructFromBlock(cstd_vector *array,
+                                                                               const void *block,
+                                                                               uint32_t count);
 
 /** Builds `destination` as a copy of `source`; the nodes are not copied.
  *  `cstd_vector__constructCopy`, arguments as given. @return its status. */
-ZODOVAR9_API cstd_status CSTD_CALL cstd_vector_cstd_treePtr_constructCopy(
-    cstd_vector *destination, const cstd_vector *source);
+ZODOVAR9_API cstd_status CSTD_CALL
+cstd_vector_cstd_treePtr_constructCopy(cstd_vector *destination, const cstd_vector *source);
 
 /** Makes `destination` hold `source`'s pointers.
  *  `cstd_vector__assign`, arguments as given. @return its status. */

@@ -40,9 +40,16 @@ struct Counted {
         }
         ++copies, ++live;
     }
-    Counted &operator=(const Counted &o) { value = o.value, ++assigns; return *this; }
+    Counted &operator=(const Counted &o)
+    {
+        value = o.value, ++assigns;
+        return *this;
+    }
     ~Counted() { ++destroyed, --live; }
-    static void reset() { defaults = copies = assigns = destroyed = live = throw_at = 0, bad_alloc = false; }
+    static void reset()
+    {
+        defaults = copies = assigns = destroyed = live = throw_at = 0, bad_alloc = false;
+    }
 };
 
 class TreeHpp : public ::testing::Test {
@@ -140,8 +147,10 @@ TEST_F(TreeHpp, CloneOfAFailingPayloadLeavesNothingAndTheSourceUnchanged)
 
 TEST_F(TreeHpp, PreOrderIsAForwardRangeBoundedByItsSubtree)
 {
-    static_assert(std::ranges::forward_range<decltype(std::declval<tree<int32_t> &>().pre_order())>);
-    static_assert(std::ranges::random_access_range<decltype(std::declval<zodovar9::node_ref<int32_t>>().children())>);
+    static_assert(
+        std::ranges::forward_range<decltype(std::declval<tree<int32_t> &>().pre_order())>);
+    static_assert(std::ranges::random_access_range<
+                  decltype(std::declval<zodovar9::node_ref<int32_t>>().children())>);
 
     tree<std::string> t("r");
     auto a = t.root().add_child("a");
@@ -159,15 +168,17 @@ TEST_F(TreeHpp, PreOrderIsAForwardRangeBoundedByItsSubtree)
         zodovar9::node_ref<std::string> from;
         std::vector<std::string> expected;
     } cases[] = {
-        {a, {"a", "a1", "a2", "a2a"}},          // stops before b
-        {a.child(1), {"a2", "a2a"}},             // climbs two levels to stop
-        {t.root().child(2), {"c", "c1"}},        // runs to the end of the tree
+        {a, {"a", "a1", "a2", "a2a"}},    // stops before b
+        {a.child(1), {"a2", "a2a"}},      // climbs two levels to stop
+        {t.root().child(2), {"c", "c1"}}, // runs to the end of the tree
         {t.root().child(1), {"b"}},
     };
     for (const Case &c : cases)
         EXPECT_TRUE(std::ranges::equal(c.from.pre_order(), c.expected)) << c.expected.front();
 
-    EXPECT_EQ(std::ranges::count_if(t.pre_order(), [](const std::string &s) { return s.size() == 2; }), 3);
+    EXPECT_EQ(
+        std::ranges::count_if(t.pre_order(), [](const std::string &s) { return s.size() == 2; }),
+        3);
     EXPECT_EQ(*std::ranges::find(t.pre_order(), "a2"), "a2");
     std::ranges::for_each(a.pre_order(), [](std::string &s) { s += '!'; });
     EXPECT_EQ(a.child(1).child(0).value(), "a2a!");
@@ -196,7 +207,8 @@ TEST_F(TreeHpp, EraseReleaseAndRemoveMoveOwnershipAsDocumented)
     tree<Counted> t = counted_tree();
     auto one = t.root().child(0);
 
-    tree<Counted> taken = t.root().remove_child(t.root().child(1)); // 2 leaves, owned by the caller
+    tree<Counted> taken =
+        t.root().remove_child(t.root().child(1)); // 2 leaves, owned by the caller
     EXPECT_EQ(values(taken), std::vector<int>{2});
     EXPECT_FALSE(taken.root().parent());
     t.root().add_child(std::move(taken));
@@ -225,7 +237,7 @@ TEST_F(TreeHpp, FailuresBecomeCodesInTheLibrarysCategory)
         {cstd_tree_errSearchEnd, "cstd_tree_errSearchEnd"},
         {cstd_tree_errPayloadMismatch, "cstd_tree_errPayloadMismatch"},
         {csys_errNoMemory, "csys_errNoMemory"},
-        {zodovar9::errPayloadThrew, "zodovar9::errPayloadThrew"},
+        {zodovar9::errPayloadThrew, "cstd_tree_errPayloadThrew"},
         {CSTD_STATUS_FAILURE(0x0FFF), "status 0x80000fff"},
     };
     for (auto [status, name] : names)

@@ -78,7 +78,8 @@ void noteStray(Fn fn, const std::vector<std::uint64_t> &args)
     }
     State &s = state();
     std::lock_guard lock(s.mutex);
-    if (!s.arrays.contains(reinterpret_cast<const cstd_vector *>(static_cast<std::uintptr_t>(args[0])))) {
+    if (!s.arrays.contains(
+            reinterpret_cast<const cstd_vector *>(static_cast<std::uintptr_t>(args[0])))) {
         ++s.strays;
     }
 }
@@ -90,7 +91,7 @@ void noteRefusal(Fn fn, const std::vector<std::uint64_t> &args)
     const void *named = fn == Fn::cstd_vector__destruct
                             ? reinterpret_cast<const void *>(static_cast<std::uintptr_t>(args[0]))
                         : fn == Fn::csys_memory_free_internal ? *pointerAt(args[0])
-                                                               : nullptr;
+                                                              : nullptr;
     if (named != nullptr) {
         std::lock_guard lock(state().mutex);
         state().refused.insert(named);
@@ -160,8 +161,8 @@ cstd_status intercept(Fn fn, Real real, Args... args)
 const char *name(Fn fn)
 {
     switch (fn) {
-#define REZADE9_FUNCTION(name, params, args)                                                   \
-    case Fn::name:                                                                             \
+#define REZADE9_FUNCTION(name, params, args)                                                      \
+    case Fn::name:                                                                                \
         return #name;
 #include "functions.inc"
 #undef REZADE9_FUNCTION
@@ -258,7 +259,8 @@ void releaseLive(const std::set<const void *> &reached)
     State &s = state();
     for (const void *array : live.arrays) {
         if (reached.contains(array)) {
-            rezade9::impl::cstd_vector__destruct(static_cast<cstd_vector *>(const_cast<void *>(array)));
+            rezade9::impl::cstd_vector__destruct(
+                static_cast<cstd_vector *>(const_cast<void *>(array)));
             std::lock_guard lock(s.mutex);
             s.arrays.erase(static_cast<const cstd_vector *>(array));
         }
@@ -356,10 +358,10 @@ cstd_vtable table(const Slots &slots)
 
 extern "C" {
 
-#define REZADE9_FUNCTION(name, params, args)                                                   \
-    REZADE9_API cstd_status CSTD_CALL name params                                              \
-    {                                                                                          \
-        return probe::intercept(probe::Fn::name, &rezade9::impl::name, PROBE_UNPACK args);    \
+#define REZADE9_FUNCTION(name, params, args)                                                      \
+    REZADE9_API cstd_status CSTD_CALL name params                                                 \
+    {                                                                                             \
+        return probe::intercept(probe::Fn::name, &rezade9::impl::name, PROBE_UNPACK args);        \
     }
 #define PROBE_UNPACK(...) __VA_ARGS__
 #include "functions.inc"

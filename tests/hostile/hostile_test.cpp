@@ -35,7 +35,9 @@ void onSmallStack(const std::string &what, std::function<void()> body)
     ASSERT_EQ(pthread_attr_setstacksize(&attr, kStack), 0);
     const auto start = std::chrono::steady_clock::now();
     pthread_t thread;
-    auto run = [](void *f) -> void * { return (*static_cast<std::function<void()> *>(f))(), nullptr; };
+    auto run = [](void *f) -> void * {
+        return (*static_cast<std::function<void()> *>(f))(), nullptr;
+    };
     ASSERT_EQ(pthread_create(&thread, &attr, run, &body), 0);
     ASSERT_EQ(pthread_join(thread, nullptr), 0);
     pthread_attr_destroy(&attr);
@@ -48,7 +50,8 @@ cstd_tree *grow(cstd_tree *parent, int32_t rank)
 {
     cstd_tree *node = nullptr;
     EXPECT_TRUE(cstd_tree32s_new(&node) >= 0 && cstd_tree32s_setData(node, &rank) >= 0 &&
-                (parent == nullptr || cstd_tree32s_addChild(parent, node) >= 0)) << rank;
+                (parent == nullptr || cstd_tree32s_addChild(parent, node) >= 0))
+        << rank;
     return node;
 }
 
@@ -58,8 +61,10 @@ int64_t walk(const cstd_tree *node)
 {
     int64_t seen = 0;
     cstd_status status = 0;
-    for (; status >= 0; status = cstd_tree_getNextSearchElementConst(node, cstd_tree_searchDepthFirst, &node)) {
-        if (*static_cast<const int32_t *>(node->data) != seen++) return -1;
+    for (; status >= 0;
+         status = cstd_tree_getNextSearchElementConst(node, cstd_tree_searchDepthFirst, &node)) {
+        if (*static_cast<const int32_t *>(node->data) != seen++)
+            return -1;
     }
     return status == cstd_tree_errSearchEnd ? seen : -1;
 }
@@ -74,8 +79,10 @@ cstd_tree *build(cstd_tree *top, Shape shape, int32_t nodes)
     cstd_tree *last = top, *spine = top;
     for (int32_t i = 1; i < nodes; ++i) {
         const int32_t k = (i - 1) % 10'000;
-        last = shape == kChain ? grow(last, i) : shape == kWide ? grow(top, i)
-             : k % 100 != 0 ? grow(spine, i) : (spine = grow(k != 0 ? spine : top, i));
+        last = shape == kChain  ? grow(last, i)
+               : shape == kWide ? grow(top, i)
+               : k % 100 != 0   ? grow(spine, i)
+                                : (spine = grow(k != 0 ? spine : top, i));
     }
     return last;
 }
@@ -83,21 +90,31 @@ cstd_tree *build(cstd_tree *top, Shape shape, int32_t nodes)
 TEST(Hostile, DeepWideAndHugeTreesUnderEachDeletion)
 {
     using Deletion = cstd_status (*)(cstd_tree **);
-    const Deletion thisAndAll = [](cstd_tree **p) { return cstd_tree_deleteThisAndAllDescendants(p); };
+    const Deletion thisAndAll = [](cstd_tree **p) {
+        return cstd_tree_deleteThisAndAllDescendants(p);
+    };
     const Deletion deleteNode = [](cstd_tree **p) { return cstd_tree_delete(p); };
     const Deletion destruct = [](cstd_tree **p) { return cstd_tree_destruct(*p); };
     // Deleting 20,000 siblings renumbers those behind each: quadratic by design.
-    struct Case { const char *name; Shape shape; int32_t nodes, lastDepth; bool inCallerStorage; Deletion run; };
+    struct Case {
+        const char *name;
+        Shape shape;
+        int32_t nodes, lastDepth;
+        bool inCallerStorage;
+        Deletion run;
+    };
     const Case cases[] = {
         {"chain, deleteThisAndAllDescendants", kChain, 1'000'000, 999'999, false, thisAndAll},
         {"chain, delete", kChain, 1'000'000, 999'999, false, deleteNode},
         {"chain, destruct in caller storage", kChain, 1'000'000, 999'999, true, destruct},
         {"20,000 children, deleteThisAndAllDescendants", kWide, 20'001, 1, false, thisAndAll},
         {"20,000 children, destruct in caller storage", kWide, 20'001, 1, true, destruct},
-        {"10,000,001 nodes, deleteThisAndAllDescendants", kMix, 10'000'001, 101, false, thisAndAll}};
+        {"10,000,001 nodes, deleteThisAndAllDescendants", kMix, 10'000'001, 101, false,
+         thisAndAll}};
     for (const Case &c : cases) {
 #if defined(__SANITIZE_ADDRESS__)
-        if (c.nodes > 1'000'000) continue; // 25 s under ASan, whose heap is its own anyway
+        if (c.nodes > 1'000'000)
+            continue; // 25 s under ASan, whose heap is its own anyway
 #endif
         onSmallStack(c.name, [&] {
             // The thread's first node sets up its arena and cache; count from after.
@@ -106,7 +123,9 @@ TEST(Hostile, DeepWideAndHugeTreesUnderEachDeletion)
             const uint32_t before = liveBlocks();
             const size_t heapBefore = mallinfo2().uordblks;
             const int32_t zero = 0;
-            ASSERT_EQ(c.inCallerStorage ? cstd_tree32s_construct(top = &local) : cstd_tree32s_new(&top), 0);
+            ASSERT_EQ(c.inCallerStorage ? cstd_tree32s_construct(top = &local)
+                                        : cstd_tree32s_new(&top),
+                      0);
             ASSERT_EQ(cstd_tree32s_setData(top, &zero), 0);
             int32_t depth = 0;
             EXPECT_EQ(cstd_tree_getDepthFromRoot(build(top, c.shape, c.nodes), &depth), 0);
@@ -129,19 +148,26 @@ TEST(Hostile, DeepWideAndHugeTreesUnderEachDeletion)
 // `position`. No list holds the leaf, so every climb from it goes round.
 TEST(Hostile, ParentLinksInALoop)
 {
-    struct Loop { int length; bool listed; int32_t position; };
-    const Loop loops[] = {{1, false, 0}, {1, true, 0}, {2, false, 5}, {3, true, 0},
+    struct Loop {
+        int length;
+        bool listed;
+        int32_t position;
+    };
+    const Loop loops[] = {{1, false, 0},  {1, true, 0}, {2, false, 5},           {3, true, 0},
                           {7, false, -1}, {7, true, 0}, {1000, false, INT32_MAX}};
     onSmallStack("parent loops", [&] {
         const uint32_t before = liveBlocks();
         for (const Loop &loop : loops) {
-            SCOPED_TRACE(testing::Message() << loop.length << (loop.listed ? " listed" : " unlisted"));
+            SCOPED_TRACE(testing::Message()
+                         << loop.length << (loop.listed ? " listed" : " unlisted"));
             std::vector<cstd_tree> n(loop.length + 1);
-            for (cstd_tree &node : n) ASSERT_EQ(cstd_tree_construct(&node), 0);
+            for (cstd_tree &node : n)
+                ASSERT_EQ(cstd_tree_construct(&node), 0);
             cstd_tree *leaf = &n[loop.length];
             for (int i = 0; i < loop.length; ++i) {
                 cstd_tree *parent = &n[(i + 1) % loop.length];
-                if (!loop.listed) n[i].parent = parent, n[i].indexInParent = loop.position;
+                if (!loop.listed)
+                    n[i].parent = parent, n[i].indexInParent = loop.position;
                 ASSERT_EQ(loop.listed ? cstd_tree_addChild(parent, &n[i]) : 0, 0);
             }
             leaf->parent = &n[0], leaf->indexInParent = loop.listed ? 0 : loop.position;
@@ -156,10 +182,16 @@ TEST(Hostile, ParentLinksInALoop)
                 uint32_t truth = 7;
                 EXPECT_EQ(cstd_tree_getDepthFromRoot(&node, &depth), cstd_tree_errParentCycle);
                 EXPECT_EQ(depth, -1);
-                EXPECT_EQ(cstd_tree_getNextSearchElement(&node, cstd_tree_searchDepthFirst, &next), expected);
-                EXPECT_EQ(cstd_tree_getNextSearchElementConst(&node, cstd_tree_searchDepthFirst, &constNext), expected);
-                EXPECT_EQ(cstd_tree_hasNextSearchElement(&node, cstd_tree_searchDepthFirst, &truth), expected);
-                EXPECT_EQ(next, climbs ? leaf : listedChild); // written only when a node is delivered
+                EXPECT_EQ(cstd_tree_getNextSearchElement(&node, cstd_tree_searchDepthFirst, &next),
+                          expected);
+                EXPECT_EQ(cstd_tree_getNextSearchElementConst(&node, cstd_tree_searchDepthFirst,
+                                                              &constNext),
+                          expected);
+                EXPECT_EQ(
+                    cstd_tree_hasNextSearchElement(&node, cstd_tree_searchDepthFirst, &truth),
+                    expected);
+                EXPECT_EQ(next,
+                          climbs ? leaf : listedChild); // written only when a node is delivered
                 EXPECT_EQ(constNext, climbs ? leaf : listedChild);
                 EXPECT_EQ(truth, climbs ? 0u : 1u);
             }

@@ -12,7 +12,10 @@
 
 namespace {
 
-struct Item { int32_t value; uint32_t state, spare; }; // twelve bytes: the general copy paths
+struct Item {
+    int32_t value;
+    uint32_t state, spare;
+}; // twelve bytes: the general copy paths
 using Values = std::vector<int32_t>;
 constexpr uint32_t kBuilt = 0xB0B0B0B0u;
 constexpr cstd_status kSlotFailure = CSTD_STATUS_FAILURE(0x0F00);
@@ -29,7 +32,8 @@ Item item(int32_t value) { return {value, kBuilt, 0}; }
 
 cstd_status build(void *element, int32_t value)
 {
-    if (due(g.failIn)) return kSlotFailure;
+    if (due(g.failIn))
+        return kSlotFailure;
     at(element) = item(value);
     ++g.live;
     return 0;
@@ -47,14 +51,16 @@ cstd_status CSTD_CALL constructCopy(void *d, const void *s)
 cstd_status CSTD_CALL assign(void *d, const void *s)
 {
     g.misuse += !built(d) || !built(s);
-    if (due(g.failIn)) return kSlotFailure;
+    if (due(g.failIn))
+        return kSlotFailure;
     at(d).value = at(s).value;
     return 0;
 }
 cstd_status CSTD_CALL destruct(void *e)
 {
     g.misuse += !built(e);
-    if (due(g.destructFailIn)) return kSlotFailure;
+    if (due(g.destructFailIn))
+        return kSlotFailure;
     at(e).state = 0;
     --g.live;
     return 0;
@@ -67,7 +73,8 @@ cstd_status CSTD_CALL plainAssign(void *d, const void *s)
 }
 cstd_status CSTD_CALL poisonAlloc(void *, uint32_t size, void **block) // shows a missing zero-fill
 {
-    if (due(g.allocFailIn)) return csys_errNoMemory;
+    if (due(g.allocFailIn))
+        return csys_errNoMemory;
     *block = size ? std::memset(std::malloc(size), 0xA5, size) : nullptr;
     g.blocks += *block != nullptr;
     return 0;
@@ -83,7 +90,11 @@ const cstd_vtable kFull{construct, constructCopy, assign, destruct, -1};
 const cstd_vtable kEmptySlots{nullptr, nullptr, plainAssign, nullptr, 0};
 const cstd_mtable kPoisoned{poisonAlloc, countedRelease, nullptr};
 
-struct Variant { const char *name; const cstd_vtable *vtable; const cstd_mtable *mtable; };
+struct Variant {
+    const char *name;
+    const cstd_vtable *vtable;
+    const cstd_mtable *mtable;
+};
 void PrintTo(const Variant &v, std::ostream *out) { *out << v.name; }
 
 class VectorTest : public ::testing::TestWithParam<Variant> {
@@ -96,13 +107,14 @@ protected:
     void TearDown() override
     {
         EXPECT_EQ(cstd_vector__destruct(&array), 0);
-        EXPECT_TRUE(g.live == 0 && g.misuse == 0 && g.blocks == 0) << g.live << g.misuse << g.blocks;
+        EXPECT_TRUE(g.live == 0 && g.misuse == 0 && g.blocks == 0)
+            << g.live << g.misuse << g.blocks;
     }
     bool tracked() const { return GetParam().vtable == &kFull; }
     cstd_status make(cstd_vector &a) const
     {
-        return cstd_vector__constructWithVtableWithMtable(&a, 0, sizeof(Item), GetParam().vtable, 0,
-                                                          GetParam().mtable);
+        return cstd_vector__constructWithVtableWithMtable(&a, 0, sizeof(Item), GetParam().vtable,
+                                                          0, GetParam().mtable);
     }
     static void push(cstd_vector &a, Values values)
     {
@@ -117,7 +129,8 @@ protected:
         uint32_t size;
         cstd_vector__getBeginSize32Const(&a, &begin, &size);
         Values out;
-        for (uint32_t i = 0; i < size; ++i) out.push_back(static_cast<const Item *>(begin)[i].value);
+        for (uint32_t i = 0; i < size; ++i)
+            out.push_back(static_cast<const Item *>(begin)[i].value);
         return out;
     }
     cstd_vector array;
@@ -141,20 +154,32 @@ TEST_P(VectorTest, GrowsByDoublingAndBuildsNewElementsZeroed)
 TEST_P(VectorTest, InsertAndEraseAtEveryPosition)
 {
     const Item two[] = {item(8), item(9)};
-    const struct { bool insert; uint64_t at, count; cstd_status status; Values after; } cases[] = {
-        {true, 0, 2, 0, {8, 9, 1, 2, 3}}, {true, 2, 2, 0, {1, 2, 8, 9, 3}}, {true, 3, 2, 0, {1, 2, 3, 8, 9}},
-        {true, 4, 0, csys_errOutOfRange, {1, 2, 3}}, {false, 0, 2, 0, {3}}, {false, 1, 1, 0, {1, 3}},
-        {false, 3, 0, 0, {1, 2, 3}}, {false, 2, 2, csys_errOutOfRange, {1, 2, 3}}};
+    const struct {
+        bool insert;
+        uint64_t at, count;
+        cstd_status status;
+        Values after;
+    } cases[] = {{true, 0, 2, 0, {8, 9, 1, 2, 3}},
+                 {true, 2, 2, 0, {1, 2, 8, 9, 3}},
+                 {true, 3, 2, 0, {1, 2, 3, 8, 9}},
+                 {true, 4, 0, csys_errOutOfRange, {1, 2, 3}},
+                 {false, 0, 2, 0, {3}},
+                 {false, 1, 1, 0, {1, 3}},
+                 {false, 3, 0, 0, {1, 2, 3}},
+                 {false, 2, 2, csys_errOutOfRange, {1, 2, 3}}};
     for (const auto &c : cases) {
         cstd_vector__clear(&array), push(array, {1, 2, 3});
         EXPECT_EQ(c.insert ? cstd_vector__insert(&array, c.at, two, c.count)
-                           : cstd_vector__erase(&array, c.at, c.count), c.status);
+                           : cstd_vector__erase(&array, c.at, c.count),
+                  c.status);
         EXPECT_EQ(values(array), c.after) << c.insert << " at " << c.at << "+" << c.count;
     }
     char *begin = static_cast<char *>(array.begin);
     EXPECT_EQ(cstd_vector__eraseElement(&array, begin + 1), csys_errInvalidArgument);
-    EXPECT_EQ(cstd_vector__eraseElement(&array, begin + 3 * sizeof(Item)), csys_errInvalidArgument);
-    EXPECT_EQ(cstd_vector__eraseElement(&array, begin + sizeof(Item)) | cstd_vector__popBack(&array), 0);
+    EXPECT_EQ(cstd_vector__eraseElement(&array, begin + 3 * sizeof(Item)),
+              csys_errInvalidArgument);
+    EXPECT_EQ(
+        cstd_vector__eraseElement(&array, begin + sizeof(Item)) | cstd_vector__popBack(&array), 0);
     EXPECT_EQ(values(array), (Values{1}));
     EXPECT_EQ(cstd_vector__popBack(&array) | cstd_vector__popBack(&array), csys_errOutOfRange);
 }
@@ -193,12 +218,16 @@ TEST_P(VectorTest, FailureLeavesTheArrayAsItWas)
         [&](cstd_vector &a) { return cstd_vector__resize(&a, 9); },
         [&](cstd_vector &a) { return cstd_vector__resizeFill(&a, 9, three); },
         [&](cstd_vector &a) { return cstd_vector__append(&a, &a); },
-        [&](cstd_vector &a) { cstd_vector c; return cstd_vector__constructCopy(&c, &a); }};
+        [&](cstd_vector &a) {
+            cstd_vector c;
+            return cstd_vector__constructCopy(&c, &a);
+        }};
     // Refuse one of the first three slot calls, or else the memory table's block.
     const int failures = tracked() ? 3 : GetParam().mtable ? 1 : 0;
     for (uint32_t room : {4u, 16u}) // grows, or builds in place
         for (size_t op = 0; op < std::size(operations); ++op)
-            for (int failAt = 0; failAt < failures && (tracked() || room == 4 || op == 4); ++failAt) {
+            for (int failAt = 0; failAt < failures && (tracked() || room == 4 || op == 4);
+                 ++failAt) {
                 cstd_vector__clearAndFreeMemory(&array), cstd_vector__reserve(&array, room);
                 push(array, {1, 2, 3, 4});
                 (tracked() ? g.failIn : g.allocFailIn) = failAt;
@@ -229,7 +258,8 @@ TEST_P(TrackedVectorTest, PartialAssignKeepsItsProgressAndRemovalCanBeRepeated)
 }
 
 INSTANTIATE_TEST_SUITE_P(Tables, VectorTest,
-                         ::testing::Values(Variant{"Plain", nullptr, nullptr}, Variant{"Full", &kFull, nullptr},
+                         ::testing::Values(Variant{"Plain", nullptr, nullptr},
+                                           Variant{"Full", &kFull, nullptr},
                                            Variant{"EmptySlots", &kEmptySlots, nullptr},
                                            Variant{"PlainMtable", nullptr, &kPoisoned},
                                            Variant{"FullMtable", &kFull, &kPoisoned},
@@ -247,7 +277,8 @@ TEST(Vector, PointerArrayHotPathsAndRefusals)
     void *begin = &a, *end = &a, *pointers[6] = {&a, &b, &begin, &end, &pointers, nullptr};
     cstd_vector__getBeginEnd(&a, &begin, &end);
     EXPECT_TRUE(begin == nullptr && end == nullptr); // an empty array allocates nothing
-    for (void *&p : pointers) ASSERT_EQ(cstd_vector__pushBack(&a, &p), 0);
+    for (void *&p : pointers)
+        ASSERT_EQ(cstd_vector__pushBack(&a, &p), 0);
     ASSERT_EQ(cstd_vector__eraseElement(&a, static_cast<void **>(a.begin) + 2), 0);
     cstd_vector__getBeginEnd(&a, &begin, &end);
     const void *expected[] = {&a, &b, &end, &pointers, nullptr};

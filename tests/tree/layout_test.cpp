@@ -11,9 +11,10 @@ namespace {
 
 TEST(Layout, NodeFieldsStandInTheirOrder)
 {
-    const std::size_t offsets[] = {offsetof(cstd_tree, parent), offsetof(cstd_tree, indexInParent),
-                                   offsetof(cstd_tree, children), offsetof(cstd_tree, data),
-                                   offsetof(cstd_tree, dataSize), offsetof(cstd_tree, vtable)};
+    const std::size_t offsets[] = {
+        offsetof(cstd_tree, parent),   offsetof(cstd_tree, indexInParent),
+        offsetof(cstd_tree, children), offsetof(cstd_tree, data),
+        offsetof(cstd_tree, dataSize), offsetof(cstd_tree, vtable)};
     EXPECT_TRUE(std::is_sorted(std::begin(offsets), std::end(offsets)));
     if (sizeof(void *) == 4) {
         EXPECT_EQ(sizeof(cstd_tree), 48u);

@@ -27,7 +27,10 @@ struct Args {
 const void **ro(void **p) { return const_cast<const void **>(p); }
 
 template <class... T>
-std::vector<std::uint64_t> words(T... values) { return {probe::word(values)...}; }
+std::vector<std::uint64_t> words(T... values)
+{
+    return {probe::word(values)...};
+}
 
 enum class Target { uses, builds, destroys };
 
@@ -40,23 +43,26 @@ struct Row {
 };
 void PrintTo(const Row &r, std::ostream *out) { *out << r.name; }
 
-#define ROW(target, entry, generic, args, ...)                                                 \
-    Row{#entry, Fn::cstd_vector__##generic, Target::target,                                    \
+#define ROW(target, entry, generic, args, ...)                                                    \
+    Row                                                                                           \
+    {                                                                                             \
+#entry, Fn::cstd_vector__##generic, Target::target,                                    \
         [](const Args &g) { return cstd_vector_cstd_treePtr_##entry args; },                   \
-        [](const Args &g) { return words(__VA_ARGS__); }}
+        [](const Args &g) { return words(__VA_ARGS__); }          \
+    }
 #define SAME(target, entry, generic, ...) ROW(target, entry, generic, (__VA_ARGS__), __VA_ARGS__)
 
 const Row kRows[] = {
     ROW(builds, construct, constructWithVtable, (g.raw, g.n), g.raw, g.n, kPtr, nullptr, 0),
-    ROW(builds, constructWithMtable, constructWithVtableWithMtable, (g.raw, g.n, g.mtable),
-        g.raw, g.n, kPtr, nullptr, 0, g.mtable),
+    ROW(builds, constructWithMtable, constructWithVtableWithMtable, (g.raw, g.n, g.mtable), g.raw,
+        g.n, kPtr, nullptr, 0, g.mtable),
     ROW(builds, constructEmpty, constructWithVtable, (g.raw), g.raw, 0, kPtr, nullptr, 0),
-    ROW(builds, constructEmptyWithMtable, constructWithVtableWithMtable, (g.raw, g.mtable),
-        g.raw, 0, kPtr, nullptr, 0, g.mtable),
+    ROW(builds, constructEmptyWithMtable, constructWithVtableWithMtable, (g.raw, g.mtable), g.raw,
+        0, kPtr, nullptr, 0, g.mtable),
     ROW(builds, constructUninit, constructWithVtableUninit, (g.raw, g.n), g.raw, g.n, kPtr,
         nullptr, 0),
-    ROW(builds, constructFill, constructFillWithVtable, (g.raw, g.n, g.element), g.raw, g.n,
-        kPtr, nullptr, g.element, 0),
+    ROW(builds, constructFill, constructFillWithVtable, (g.raw, g.n, g.element), g.raw, g.n, kPtr,
+        nullptr, g.element, 0),
     ROW(builds, constructFromBlock, constructFromBlockWithVtable, (g.raw, g.element, g.count),
         g.raw, kPtr, nullptr, g.element, g.count, 0),
     SAME(builds, constructCopy, constructCopy, g.raw, g.other),
@@ -91,7 +97,10 @@ const Row kRows[] = {
 };
 
 template <class T>
-T *fake(std::uintptr_t address) { return reinterpret_cast<T *>(address); }
+T *fake(std::uintptr_t address)
+{
+    return reinterpret_cast<T *>(address);
+}
 
 class Words : public ::testing::TestWithParam<Row> {
 protected:

@@ -78,8 +78,9 @@ constexpr auto kClassOfQuarter = [] {
     std::array<uint8_t, kLargestSmall / 4 + 1> table{};
     std::size_t cls = 0;
     for (std::size_t quarter = 0; quarter < table.size(); ++quarter) {
-        while (kClassBytes[cls] < quarter * 4)
+        while (kClassBytes[cls] < quarter * 4) {
             ++cls;
+        }
         table[quarter] = static_cast<uint8_t>(cls);
     }
     return table;
@@ -107,8 +108,9 @@ public:
     {
         while (held_.exchange(true, std::memory_order_acquire)) {
             for (unsigned spins = 0; held_.load(std::memory_order_relaxed); ++spins) {
-                if (spins > 64)
+                if (spins > 64) {
                     std::this_thread::yield();
+                }
             }
         }
     }
@@ -147,8 +149,9 @@ std::atomic<uint8_t> *mapEntry(const void *address)
 {
     const uintptr_t region = reinterpret_cast<uintptr_t>(address) >> kSpanShift;
     const uintptr_t root = region >> kLeafShift;
-    if (root >= kRootCount)
+    if (root >= kRootCount) {
         return nullptr;
+    }
     Leaf *leaf = gRoot[root].load(std::memory_order_acquire);
     return leaf != nullptr ? &leaf->isSpan[region & (kLeafCount - 1)] : nullptr;
 }
@@ -157,19 +160,22 @@ std::atomic<uint8_t> *mapEntry(const void *address)
 {
     const uintptr_t region = reinterpret_cast<uintptr_t>(address) >> kSpanShift;
     const uintptr_t root = region >> kLeafShift;
-    if (root >= kRootCount)
+    if (root >= kRootCount) {
         return nullptr;
+    }
     Leaf *leaf = gRoot[root].load(std::memory_order_acquire);
     if (leaf == nullptr) {
         // Zeroed storage is a leaf with no spans. It lives as long as the
         // process, like the map.
         auto *made = static_cast<Leaf *>(std::calloc(1, sizeof(Leaf)));
-        if (made == nullptr)
+        if (made == nullptr) {
             return nullptr;
-        if (gRoot[root].compare_exchange_strong(leaf, made, std::memory_order_acq_rel))
+        }
+        if (gRoot[root].compare_exchange_strong(leaf, made, std::memory_order_acq_rel)) {
             leaf = made;
-        else
+        } else {
             std::free(made);
+        }
     }
     return &leaf->isSpan[region & (kLeafCount - 1)];
 }
@@ -177,9 +183,11 @@ std::atomic<uint8_t> *mapEntry(const void *address)
 Span *spanOf(const void *block)
 {
     const std::atomic<uint8_t> *entry = mapEntry(block);
-    if (entry == nullptr || entry->load(std::memory_order_relaxed) == 0)
+    if (entry == nullptr || entry->load(std::memory_order_relaxed) == 0) {
         return nullptr;
-    return reinterpret_cast<Span *>(reinterpret_cast<uintptr_t>(block) & ~(kSpanBytes - 1));
+    }
+    const uintptr_t offset = reinterpret_cast<uintptr_t>(block) & (kSpanBytes - 1);
+    return reinterpret_cast<Span *>(const_cast<char *>(static_cast<const char *>(block)) - offset);
 }
 
 // ---- where spans come from -------------------------------------------------------
@@ -201,15 +209,16 @@ struct Arena {
 };
 
 SpinLock gArenaLock;
-Arena *gHome = nullptr; // head of the list, under gArenaLock
+Arena *gHome = nullptr;                  // head of the list, under gArenaLock
 std::atomic<Arena *> gHomeSeen{nullptr}; // the same, for the classes' locks
 
 void *takeRegion(Arena *&owner)
 {
     gArenaLock.lock();
     Arena **link = &gHome;
-    while (*link != nullptr && (*link)->idle == 0)
+    while (*link != nullptr && (*link)->idle == 0) {
         link = &(*link)->next;
+    }
     Arena *arena = *link;
     if (arena == nullptr) {
         void *raw = std::malloc(kSpanBytes * (kSpansPerArena + 1));
@@ -219,15 +228,19 @@ void *takeRegion(Arena *&owner)
             gArenaLock.unlock();
             return nullptr;
         }
-        const auto start = (reinterpret_cast<uintptr_t>(raw) + kSpanBytes - 1) & ~(kSpanBytes - 1);
-        *arena = Arena{raw, reinterpret_cast<unsigned char *>(start), ~uint64_t{0}, nullptr};
+        const uintptr_t misalign = reinterpret_cast<uintptr_t>(raw) & (kSpanBytes - 1);
+        unsigned char *start =
+            static_cast<unsigned char *>(raw) + (misalign ? kSpanBytes - misalign : 0);
+        *arena = Arena{raw, start, ~uint64_t{0}, nullptr};
         *link = arena;
-        if (arena == gHome)
+        if (arena == gHome) {
             gHomeSeen.store(arena, std::memory_order_relaxed);
+        }
     }
     unsigned index = 0;
-    while ((arena->idle >> index & 1) == 0)
+    while ((arena->idle >> index & 1) == 0) {
         ++index;
+    }
     arena->idle &= ~(uint64_t{1} << index);
     gArenaLock.unlock();
     owner = arena;
@@ -236,14 +249,15 @@ void *takeRegion(Arena *&owner)
 
 void returnRegion(Arena *arena, void *region)
 {
-    const auto index = static_cast<unsigned>(
-        (static_cast<unsigned char *>(region) - arena->first) / kSpanBytes);
+    const auto index =
+        static_cast<unsigned>((static_cast<unsigned char *>(region) - arena->first) / kSpanBytes);
     gArenaLock.lock();
     arena->idle |= uint64_t{1} << index;
     if (arena->idle == ~uint64_t{0} && arena != gHome) {
         Arena **link = &gHome;
-        while (*link != arena)
+        while (*link != arena) {
             link = &(*link)->next;
+        }
         *link = arena->next;
         std::free(arena->raw);
         std::free(arena);
@@ -256,8 +270,9 @@ void returnRegion(Arena *arena, void *region)
 void unlist(SizeClass &sizeClass, Span *span)
 {
     (span->prev != nullptr ? span->prev->next : sizeClass.spans) = span->next;
-    if (span->next != nullptr)
+    if (span->next != nullptr) {
         span->next->prev = span->prev;
+    }
     span->listed = false;
 }
 
@@ -265,8 +280,9 @@ void listFirst(SizeClass &sizeClass, Span *span)
 {
     span->prev = nullptr;
     span->next = sizeClass.spans;
-    if (span->next != nullptr)
+    if (span->next != nullptr) {
         span->next->prev = span;
+    }
     sizeClass.spans = span;
     span->listed = true;
 }
@@ -275,8 +291,9 @@ void listFirst(SizeClass &sizeClass, Span *span)
 {
     Arena *arena = nullptr;
     void *region = takeRegion(arena);
-    if (region == nullptr)
+    if (region == nullptr) {
         return nullptr;
+    }
     std::atomic<uint8_t> *entry = makeMapEntry(region);
     if (entry == nullptr) {
         returnRegion(arena, region);
@@ -319,8 +336,9 @@ void *takeSmall(uint32_t size)
         block = span->fresh;
         span->fresh += span->blockBytes;
     }
-    if (++span->used == span->capacity)
+    if (++span->used == span->capacity) {
         unlist(sizeClass, span);
+    }
     sizeClass.live.store(sizeClass.live.load(std::memory_order_relaxed) + 1,
                          std::memory_order_relaxed);
     sizeClass.lock.unlock();
@@ -333,11 +351,14 @@ void giveSmall(Span *span, void *block)
     sizeClass.lock.lock();
     *static_cast<void **>(block) = span->free;
     span->free = block;
-    if (!span->listed)
+    if (!span->listed) {
         listFirst(sizeClass, span);
+    }
     const bool alone = span->prev == nullptr && span->next == nullptr;
-    if (--span->used == 0 && (!alone || span->arena != gHomeSeen.load(std::memory_order_relaxed)))
+    if (--span->used == 0 &&
+        (!alone || span->arena != gHomeSeen.load(std::memory_order_relaxed))) {
         dropSpan(sizeClass, span);
+    }
     sizeClass.live.store(sizeClass.live.load(std::memory_order_relaxed) - 1,
                          std::memory_order_relaxed);
     sizeClass.lock.unlock();
@@ -350,13 +371,15 @@ bool spansWanted()
 #else
     // REZADE9_PLAIN_HEAP=1 asks for malloc; =0 asks for spans even under
     // valgrind, whose callgrind tool profiles them.
-    if (const char *plain = std::getenv("REZADE9_PLAIN_HEAP"); plain != nullptr && plain[0] != '\0')
+    if (const char *plain = std::getenv("REZADE9_PLAIN_HEAP");
+        plain != nullptr && plain[0] != '\0') {
         return plain[0] == '0' && plain[1] == '\0';
+    }
 #if defined(REZADE9_HAS_VALGRIND)
-    if (RUNNING_ON_VALGRIND)
-        return false;
-#endif
+    return !RUNNING_ON_VALGRIND;
+#else
     return true;
+#endif
 #endif
 }
 
@@ -371,19 +394,22 @@ bool useSpans()
 void *heapAllocate(uint32_t size)
 {
     if (size <= kLargestSmall && useSpans()) {
-        if (void *block = takeSmall(size))
+        if (void *block = takeSmall(size)) {
             return block;
+        }
     }
     void *block = std::malloc(size);
-    if (block != nullptr)
+    if (block != nullptr) {
         gLargeLive.fetch_add(1, std::memory_order_relaxed);
+    }
     return block;
 }
 
 void heapRelease(void *block)
 {
-    if (block == nullptr)
+    if (block == nullptr) {
         return;
+    }
     // A span's page map entry is set before its first block is handed out,
     // so a block from a span always finds it, whichever thread frees it.
     if (Span *span = spanOf(block)) {
@@ -397,8 +423,9 @@ void heapRelease(void *block)
 uint32_t heapLiveBlocks()
 {
     uint32_t live = gLargeLive.load(std::memory_order_relaxed);
-    for (const SizeClass &sizeClass : gClasses)
+    for (const SizeClass &sizeClass : gClasses) {
         live += sizeClass.live.load(std::memory_order_relaxed);
+    }
     return live;
 }
 

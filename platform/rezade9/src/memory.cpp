@@ -19,8 +19,9 @@ cstd_status csys_memory_alloc_internal(uint32_t size, void **block)
         return 0;
     }
     void *allocated = heapAllocate(size);
-    if (allocated == nullptr)
+    if (allocated == nullptr) {
         return csys_errNoMemory;
+    }
     *block = allocated;
     return 0;
 }
@@ -35,8 +36,9 @@ cstd_status csys_memory_free_internal(void **block)
 cstd_status csys_memory_copy(uint32_t size, const void *source, void *destination)
 {
     // Empty copies may name none; memmove must not see such pointers.
-    if (size != 0)
+    if (size != 0) {
         std::memmove(destination, source, size);
+    }
     return 0;
 }
 

@@ -38,7 +38,8 @@ std::size_t bytesOf(const cstd_vector &array, uint32_t count)
 }
 
 // The array's slot, or none when it has no table or the table leaves it empty.
-template <auto Slot> auto slotOf(const cstd_vector &array)
+template <auto Slot>
+auto slotOf(const cstd_vector &array)
 {
     return array.vtable != nullptr ? array.vtable->*Slot : nullptr;
 }
@@ -47,10 +48,11 @@ template <auto Slot> auto slotOf(const cstd_vector &array)
 // compiler emit a single move instead of a call.
 void copyElement(Byte *destination, const void *source, uint32_t elementSize)
 {
-    if (elementSize == sizeof(void *))
+    if (elementSize == sizeof(void *)) {
         std::memcpy(destination, source, sizeof(void *));
-    else
+    } else {
         std::memcpy(destination, source, elementSize);
+    }
 }
 
 // ---- storage ---------------------------------------------------------------
@@ -62,25 +64,29 @@ cstd_status allocate(const cstd_vector &array, uint32_t count, Byte **block)
     void *allocated = nullptr;
     if (array.mtable != nullptr) {
         const cstd_status status = array.mtable->alloc(array.mtable->context, bytes, &allocated);
-        if (status < 0)
+        if (status < 0) {
             return status;
+        }
     } else {
         allocated = heapAllocate(bytes);
     }
-    if (allocated == nullptr)
+    if (allocated == nullptr) {
         return csys_errNoMemory;
+    }
     *block = static_cast<Byte *>(allocated);
     return 0;
 }
 
 void release(const cstd_vector &array, void *block)
 {
-    if (block == nullptr)
+    if (block == nullptr) {
         return;
-    if (array.mtable != nullptr)
+    }
+    if (array.mtable != nullptr) {
         array.mtable->release(array.mtable->context, block);
-    else
+    } else {
         heapRelease(block);
+    }
 }
 
 // Moves the elements into `block` by bytes, leaving `gap` free slots before
@@ -100,8 +106,9 @@ void moveTo(cstd_vector &array, Byte *block, uint32_t capacity, uint32_t positio
 cstd_status reallocate(cstd_vector &array, uint32_t capacity)
 {
     Byte *block = nullptr;
-    if (const cstd_status status = allocate(array, capacity, &block); status < 0)
+    if (const cstd_status status = allocate(array, capacity, &block); status < 0) {
         return status;
+    }
     moveTo(array, block, capacity, array.size, 0);
     return 0;
 }
@@ -110,10 +117,12 @@ cstd_status reallocate(cstd_vector &array, uint32_t capacity)
 uint32_t grownCapacity(const cstd_vector &array, uint32_t needed)
 {
     uint64_t capacity = uint64_t{array.capacity} * 2;
-    if (capacity < kFirstCapacity)
+    if (capacity < kFirstCapacity) {
         capacity = kFirstCapacity;
-    if (capacity < needed)
+    }
+    if (capacity < needed) {
         capacity = needed;
+    }
     const uint32_t limit = maxCount(array.elementSize);
     return capacity > limit ? limit : static_cast<uint32_t>(capacity);
 }
@@ -136,8 +145,14 @@ struct Source {
 
     static Source construct() { return {Kind::construct, nullptr}; }
     static Source raw() { return {Kind::raw, nullptr}; }
-    static Source fill(const void *element) { return {Kind::fill, static_cast<const Byte *>(element)}; }
-    static Source copies(const void *first) { return {Kind::copies, static_cast<const Byte *>(first)}; }
+    static Source fill(const void *element)
+    {
+        return {Kind::fill, static_cast<const Byte *>(element)};
+    }
+    static Source copies(const void *first)
+    {
+        return {Kind::copies, static_cast<const Byte *>(first)};
+    }
 
     const Byte *element(uint32_t index, uint32_t elementSize) const
     {
@@ -150,13 +165,14 @@ struct Source {
 };
 
 template <typename BuildOne>
-cstd_status buildEach(const cstd_vector &array, Byte *destination, uint32_t count,
-                      uint32_t &built, BuildOne buildOne)
+cstd_status buildEach(const cstd_vector &array, Byte *destination, uint32_t count, uint32_t &built,
+                      BuildOne buildOne)
 {
     for (built = 0; built < count; ++built) {
         const cstd_status status = buildOne(destination + bytesOf(array, built), built);
-        if (status < 0)
+        if (status < 0) {
             return status;
+        }
     }
     return 0;
 }
@@ -168,25 +184,29 @@ cstd_status build(const cstd_vector &array, Byte *destination, uint32_t count, S
                   uint32_t &built)
 {
     built = count;
-    if (count == 0 || source.kind == Source::Kind::raw)
+    if (count == 0 || source.kind == Source::Kind::raw) {
         return 0;
+    }
     const uint32_t elementSize = array.elementSize;
     if (source.kind == Source::Kind::construct) {
-        if (auto construct = slotOf<&cstd_vtable::construct>(array))
+        if (auto construct = slotOf<&cstd_vtable::construct>(array)) {
             return buildEach(array, destination, count, built,
                              [&](Byte *element, uint32_t) { return construct(element, 0); });
+        }
         std::memset(destination, 0, bytesOf(array, count));
         return 0;
     }
-    if (auto constructCopy = slotOf<&cstd_vtable::constructCopy>(array))
+    if (auto constructCopy = slotOf<&cstd_vtable::constructCopy>(array)) {
         return buildEach(array, destination, count, built, [&](Byte *element, uint32_t index) {
             return constructCopy(element, source.element(index, elementSize));
         });
+    }
     if (source.kind == Source::Kind::copies) {
         std::memcpy(destination, source.from, bytesOf(array, count));
     } else {
-        for (uint32_t index = 0; index < count; ++index)
+        for (uint32_t index = 0; index < count; ++index) {
             copyElement(destination + bytesOf(array, index), source.from, elementSize);
+        }
     }
     return 0;
 }
@@ -196,8 +216,9 @@ cstd_status build(const cstd_vector &array, Byte *destination, uint32_t count, S
 void destroy(const cstd_vector &array, Byte *first, uint32_t count)
 {
     if (auto destruct = slotOf<&cstd_vtable::destruct>(array)) {
-        while (count > 0)
+        while (count > 0) {
             destruct(first + bytesOf(array, --count));
+        }
     }
 }
 
@@ -205,37 +226,42 @@ void destroy(const cstd_vector &array, Byte *first, uint32_t count)
 // every one of them was built.
 cstd_status addElements(cstd_vector &array, uint32_t position, uint64_t count, Source source)
 {
-    if (count == 0)
+    if (count == 0) {
         return 0;
-    if (count > maxCount(array.elementSize) - array.size)
+    }
+    if (count > maxCount(array.elementSize) - array.size) {
         return csys_errOverflow;
+    }
     const auto added = static_cast<uint32_t>(count);
     const uint32_t needed = array.size + added;
     const bool shiftsTail = position < array.size;
     // Shifting the tail would move a source that lies among the elements;
     // building into a fresh block instead reads it where it stands.
-    const bool sourceMoves = shiftsTail && source.from != nullptr &&
-                             overlapsElements(array, source.from,
-                                              source.extent(added, array.elementSize));
+    const bool sourceMoves =
+        shiftsTail && source.from != nullptr &&
+        overlapsElements(array, source.from, source.extent(added, array.elementSize));
     uint32_t built = 0;
 
     if (needed <= array.capacity && !sourceMoves) {
         Byte *gap = elementAt(array, position);
         const std::size_t tailBytes = bytesOf(array, array.size - position);
-        if (shiftsTail)
+        if (shiftsTail) {
             std::memmove(gap + bytesOf(array, added), gap, tailBytes);
+        }
         if (const cstd_status status = build(array, gap, added, source, built); status < 0) {
             destroy(array, gap, built);
-            if (shiftsTail)
+            if (shiftsTail) {
                 std::memmove(gap, gap + bytesOf(array, added), tailBytes);
+            }
             return status;
         }
     } else {
         const uint32_t capacity =
             needed > array.capacity ? grownCapacity(array, needed) : array.capacity;
         Byte *block = nullptr;
-        if (const cstd_status status = allocate(array, capacity, &block); status < 0)
+        if (const cstd_status status = allocate(array, capacity, &block); status < 0) {
             return status;
+        }
         Byte *gap = block + bytesOf(array, position);
         if (const cstd_status status = build(array, gap, added, source, built); status < 0) {
             destroy(array, gap, built);
@@ -258,14 +284,16 @@ cstd_status removeElements(cstd_vector &array, uint32_t position, uint32_t count
     if (auto destruct = slotOf<&cstd_vtable::destruct>(array)) {
         for (kept = count; kept > 0; --kept) {
             status = destruct(elementAt(array, position + kept - 1));
-            if (status < 0)
+            if (status < 0) {
                 break;
+            }
         }
     }
     const uint32_t end = position + count;
-    if (end < array.size)
+    if (end < array.size) {
         std::memmove(elementAt(array, position + kept), elementAt(array, end),
                      bytesOf(array, array.size - end));
+    }
     array.size -= count - kept;
     return status < 0 ? status : 0;
 }
@@ -276,8 +304,9 @@ cstd_status constructFrom(cstd_vector *array, uint64_t size, uint32_t elementSiz
                           const cstd_vtable *vtable, uint32_t flags, const cstd_mtable *mtable,
                           Source source)
 {
-    if (elementSize == 0 || flags != 0)
+    if (elementSize == 0 || flags != 0) {
         return csys_errInvalidArgument;
+    }
     *array = cstd_vector{nullptr, vtable, mtable, 0, 0, elementSize, 0};
     return addElements(*array, 0, size, source);
 }
@@ -286,30 +315,33 @@ cstd_status constructFrom(cstd_vector *array, uint64_t size, uint32_t elementSiz
 // ones. `from` lies outside the array.
 cstd_status assignFrom(cstd_vector &array, const Byte *from, uint64_t count)
 {
-    if (count > maxCount(array.elementSize))
+    if (count > maxCount(array.elementSize)) {
         return csys_errOverflow;
+    }
     const auto wanted = static_cast<uint32_t>(count);
     if (wanted > array.capacity) {
-        if (const cstd_status status = reallocate(array, wanted); status < 0)
+        if (const cstd_status status = reallocate(array, wanted); status < 0) {
             return status;
+        }
     }
     const uint32_t common = wanted < array.size ? wanted : array.size;
     if (auto assign = slotOf<&cstd_vtable::assign>(array)) {
         for (uint32_t index = 0; index < common; ++index) {
             const cstd_status status =
                 assign(elementAt(array, index), from + bytesOf(array, index));
-            if (status < 0)
+            if (status < 0) {
                 return status;
+            }
         }
     } else if (common > 0) {
         std::memcpy(array.begin, from, bytesOf(array, common));
     }
-    if (wanted < array.size)
+    if (wanted < array.size) {
         return removeElements(array, wanted, array.size - wanted);
+    }
     uint32_t built = 0;
-    const cstd_status status =
-        build(array, elementAt(array, array.size), wanted - array.size,
-              Source::copies(from + bytesOf(array, array.size)), built);
+    const cstd_status status = build(array, elementAt(array, array.size), wanted - array.size,
+                                     Source::copies(from + bytesOf(array, array.size)), built);
     // What was built stays: a partial assignment keeps its progress.
     array.size += built;
     return status < 0 ? status : 0;
@@ -317,9 +349,10 @@ cstd_status assignFrom(cstd_vector &array, const Byte *from, uint64_t count)
 
 cstd_status resizeTo(cstd_vector &array, uint64_t size, Source source)
 {
-    if (size <= array.size)
+    if (size <= array.size) {
         return removeElements(array, static_cast<uint32_t>(size),
                               array.size - static_cast<uint32_t>(size));
+    }
     return addElements(array, array.size, size - array.size, source);
 }
 
@@ -343,8 +376,8 @@ cstd_status cstd_vector__constructWithVtableWithMtable(cstd_vector *array, uint6
 }
 
 cstd_status cstd_vector__constructWithVtableUninit(cstd_vector *array, uint64_t size,
-                                                   uint32_t elementSize,
-                                                   const cstd_vtable *vtable, uint32_t flags)
+                                                   uint32_t elementSize, const cstd_vtable *vtable,
+                                                   uint32_t flags)
 {
     return constructFrom(array, size, elementSize, vtable, flags, nullptr, Source::raw());
 }
@@ -357,12 +390,10 @@ cstd_status cstd_vector__constructFillWithVtable(cstd_vector *array, uint64_t si
 }
 
 cstd_status cstd_vector__constructFromBlockWithVtable(cstd_vector *array, uint32_t elementSize,
-                                                      const cstd_vtable *vtable,
-                                                      const void *block, uint32_t count,
-                                                      uint32_t flags)
+                                                      const cstd_vtable *vtable, const void *block,
+                                                      uint32_t count, uint32_t flags)
 {
-    return constructFrom(array, count, elementSize, vtable, flags, nullptr,
-                         Source::copies(block));
+    return constructFrom(array, count, elementSize, vtable, flags, nullptr, Source::copies(block));
 }
 
 cstd_status cstd_vector__constructCopy(cstd_vector *destination, const cstd_vector *source)
@@ -373,10 +404,12 @@ cstd_status cstd_vector__constructCopy(cstd_vector *destination, const cstd_vect
 
 cstd_status cstd_vector__assign(cstd_vector *destination, const cstd_vector *source)
 {
-    if (destination == source)
+    if (destination == source) {
         return 0;
-    if (destination->elementSize != source->elementSize)
+    }
+    if (destination->elementSize != source->elementSize) {
         return csys_errInvalidArgument;
+    }
     return assignFrom(*destination, static_cast<const Byte *>(source->begin), source->size);
 }
 
@@ -387,8 +420,9 @@ cstd_status cstd_vector__assignElements(cstd_vector *array, const void *elements
 
 cstd_status cstd_vector__destruct(cstd_vector *array)
 {
-    if (const cstd_status status = removeElements(*array, 0, array->size); status < 0)
+    if (const cstd_status status = removeElements(*array, 0, array->size); status < 0) {
         return status;
+    }
     release(*array, array->begin);
     array->begin = nullptr;
     array->capacity = 0;
@@ -414,10 +448,12 @@ cstd_status cstd_vector__resizeFill(cstd_vector *array, uint64_t size, const voi
 
 cstd_status cstd_vector__reserve(cstd_vector *array, uint64_t capacity)
 {
-    if (capacity <= array->capacity)
+    if (capacity <= array->capacity) {
         return 0;
-    if (capacity > maxCount(array->elementSize))
+    }
+    if (capacity > maxCount(array->elementSize)) {
         return csys_errOverflow;
+    }
     return reallocate(*array, static_cast<uint32_t>(capacity));
 }
 
@@ -444,8 +480,9 @@ cstd_status cstd_vector__getElementSize(const cstd_vector *array, uint32_t *elem
 cstd_status cstd_vector__getBeginEnd(cstd_vector *array, void **begin, void **end)
 {
     *begin = array->begin;
-    if (end != nullptr)
+    if (end != nullptr) {
         *end = elementAt(*array, array->size);
+    }
     return 0;
 }
 
@@ -453,8 +490,9 @@ cstd_status cstd_vector__getBeginEndConst(const cstd_vector *array, const void *
                                           const void **end)
 {
     *begin = array->begin;
-    if (end != nullptr)
+    if (end != nullptr) {
         *end = elementAt(*array, array->size);
+    }
     return 0;
 }
 
@@ -475,8 +513,9 @@ cstd_status cstd_vector__getBeginSize32Const(const cstd_vector *array, const voi
 
 cstd_status cstd_vector__getElement(cstd_vector *array, uint64_t index, void **element)
 {
-    if (index >= array->size)
+    if (index >= array->size) {
         return csys_errOutOfRange;
+    }
     *element = elementAt(*array, static_cast<uint32_t>(index));
     return 0;
 }
@@ -484,8 +523,9 @@ cstd_status cstd_vector__getElement(cstd_vector *array, uint64_t index, void **e
 cstd_status cstd_vector__getElementConst(const cstd_vector *array, uint64_t index,
                                          const void **element)
 {
-    if (index >= array->size)
+    if (index >= array->size) {
         return csys_errOutOfRange;
+    }
     *element = elementAt(*array, static_cast<uint32_t>(index));
     return 0;
 }
@@ -495,21 +535,22 @@ cstd_status cstd_vector__getElementConst(const cstd_vector *array, uint64_t inde
 cstd_status cstd_vector__insert(cstd_vector *array, uint64_t position, const void *elements,
                                 uint64_t count)
 {
-    if (position > array->size)
+    if (position > array->size) {
         return csys_errOutOfRange;
+    }
     return addElements(*array, static_cast<uint32_t>(position), count, Source::copies(elements));
 }
 
-cstd_status cstd_vector__insertElement(cstd_vector *array, uint64_t position,
-                                       const void *element)
+cstd_status cstd_vector__insertElement(cstd_vector *array, uint64_t position, const void *element)
 {
     return impl::cstd_vector__insert(array, position, element, 1);
 }
 
 cstd_status cstd_vector__erase(cstd_vector *array, uint64_t position, uint64_t count)
 {
-    if (position > array->size || count > array->size - position)
+    if (position > array->size || count > array->size - position) {
         return csys_errOutOfRange;
+    }
     return removeElements(*array, static_cast<uint32_t>(position), static_cast<uint32_t>(count));
 }
 
@@ -519,8 +560,9 @@ cstd_status cstd_vector__eraseElement(cstd_vector *array, void *element)
         reinterpret_cast<uintptr_t>(element) - reinterpret_cast<uintptr_t>(array->begin);
     // An address below the array wraps round to a huge offset, so one
     // comparison catches both sides.
-    if (offset >= bytesOf(*array, array->size) || offset % array->elementSize != 0)
+    if (offset >= bytesOf(*array, array->size) || offset % array->elementSize != 0) {
         return csys_errInvalidArgument;
+    }
     return removeElements(*array, static_cast<uint32_t>(offset / array->elementSize), 1);
 }
 
@@ -537,8 +579,9 @@ cstd_status cstd_vector__pushBack(cstd_vector *array, const void *element)
 
 cstd_status cstd_vector__popBack(cstd_vector *array)
 {
-    if (array->size == 0)
+    if (array->size == 0) {
         return csys_errOutOfRange;
+    }
     return removeElements(*array, array->size - 1, 1);
 }
 
@@ -556,8 +599,9 @@ cstd_status cstd_vector__clearAndFreeMemory(cstd_vector *array)
 
 cstd_status cstd_vector__append(cstd_vector *array, const cstd_vector *source)
 {
-    if (array->elementSize != source->elementSize)
+    if (array->elementSize != source->elementSize) {
         return csys_errInvalidArgument;
+    }
     // The count is read before the array grows, so appending an array to
     // itself doubles it once.
     return addElements(*array, array->size, source->size, Source::copies(source->begin));

@@ -25,10 +25,7 @@ enum {
 };
 
 /** Record codes: what kind of resource the target is. Informational. */
-enum {
-    csys_cleanupCodeBlock = 0x21,
-    csys_cleanupCodeObject = 0x22
-};
+enum { csys_cleanupCodeBlock = 0x21, csys_cleanupCodeObject = 0x22 };
 
 /** One undo step: four words in the 32-bit layout. */
 typedef struct csys_cleanupRecord {

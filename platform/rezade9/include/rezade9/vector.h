@@ -85,9 +85,11 @@ typedef struct cstd_vector {
  *         `csys_errOverflow`, `csys_errNoMemory`, or a slot's status. On
  *         failure the array is raw and holds nothing.
  */
-REZADE9_API cstd_status CSTD_CALL cstd_vector__constructWithVtable(
-    cstd_vector *array, uint64_t size, uint32_t elementSize, const cstd_vtable *vtable,
-    uint32_t flags);
+REZADE9_API cstd_status CSTD_CALL cstd_vector__constructWithVtable(cstd_vector *array,
+                                                                   uint64_t size,
+                                                                   uint32_t elementSize,
+                                                                   const cstd_vtable *vtable,
+                                                                   uint32_t flags);
 
 /** As `cstd_vector__constructWithVtable`, with storage from `mtable` (none:
  *  the heap). The table must outlive the array. */
@@ -97,15 +99,17 @@ REZADE9_API cstd_status CSTD_CALL cstd_vector__constructWithVtableWithMtable(
 
 /** As `cstd_vector__constructWithVtable`, leaving the elements raw: no slot
  *  runs and nothing is zero-filled. */
-REZADE9_API cstd_status CSTD_CALL cstd_vector__constructWithVtableUninit(
-    cstd_vector *array, uint64_t size, uint32_t elementSize, const cstd_vtable *vtable,
-    uint32_t flags);
+REZADE9_API cstd_status CSTD_CALL cstd_vector__constructWithVtableUninit(cstd_vector *array,
+                                                                         uint64_t size,
+                                                                         uint32_t elementSize,
+                                                                         const cstd_vtable *vtable,
+                                                                         uint32_t flags);
 
 /** As `cstd_vector__constructWithVtable`, each element a copy of the element
  *  at `fill` (by `constructCopy`, or bytes). */
-REZADE9_API cstd_status CSTD_CALL cstd_vector__constructFillWithVtable(
-    cstd_vector *array, uint64_t size, uint32_t elementSize, const cstd_vtable *vtable,
-    const void *fill, uint32_t flags);
+REZADE9_API cstd_status CSTD_CALL
+cstd_vector__constructFillWithVtable(cstd_vector *array, uint64_t size, uint32_t elementSize,
+                                     const cstd_vtable *vtable, const void *fill, uint32_t flags);
 
 /** Builds `array` holding copies of the `count` contiguous elements at
  *  `block` (by `constructCopy`, or bytes). `block` may be none when `count`
@@ -163,8 +167,7 @@ REZADE9_API cstd_status CSTD_CALL cstd_vector__resizeFill(cstd_vector *array, ui
 REZADE9_API cstd_status CSTD_CALL cstd_vector__reserve(cstd_vector *array, uint64_t capacity);
 
 /** Writes the element count. @return 0. */
-REZADE9_API cstd_status CSTD_CALL cstd_vector__getSize32(const cstd_vector *array,
-                                                         uint32_t *size);
+REZADE9_API cstd_status CSTD_CALL cstd_vector__getSize32(const cstd_vector *array, uint32_t *size);
 
 /** Writes the number of elements the storage holds. @return 0. */
 REZADE9_API cstd_status CSTD_CALL cstd_vector__getCapacity(const cstd_vector *array,
@@ -192,8 +195,8 @@ REZADE9_API cstd_status CSTD_CALL cstd_vector__getBeginEndConst(const cstd_vecto
 
 /** Writes the address of the first element and the element count.
  *  @return 0. */
-REZADE9_API cstd_status CSTD_CALL cstd_vector__getBeginSize32(cstd_vector *array,
-                                                              void **begin, uint32_t *size);
+REZADE9_API cstd_status CSTD_CALL cstd_vector__getBeginSize32(cstd_vector *array, void **begin,
+                                                              uint32_t *size);
 
 /** The read-only form of `cstd_vector__getBeginSize32`. @return 0. */
 REZADE9_API cstd_status CSTD_CALL cstd_vector__getBeginSize32Const(const cstd_vector *array,
@@ -223,8 +226,7 @@ REZADE9_API cstd_status CSTD_CALL cstd_vector__insert(cstd_vector *array, uint64
                                                       const void *elements, uint64_t count);
 
 /** Inserts a copy of the element at `element` before `position`. */
-REZADE9_API cstd_status CSTD_CALL cstd_vector__insertElement(cstd_vector *array,
-                                                             uint64_t position,
+REZADE9_API cstd_status CSTD_CALL cstd_vector__insertElement(cstd_vector *array, uint64_t position,
                                                              const void *element);
 
 /** Removes `count` elements from `position` on, keeping the order of the
@@ -239,8 +241,7 @@ REZADE9_API cstd_status CSTD_CALL cstd_vector__eraseElement(cstd_vector *array, 
 
 /** Appends a copy of the element at `element`, which may lie inside the
  *  array. Amortised O(1). */
-REZADE9_API cstd_status CSTD_CALL cstd_vector__pushBack(cstd_vector *array,
-                                                        const void *element);
+REZADE9_API cstd_status CSTD_CALL cstd_vector__pushBack(cstd_vector *array, const void *element);
 
 /** Removes the last element. @return 0; `csys_errOutOfRange` when empty. */
 REZADE9_API cstd_status CSTD_CALL cstd_vector__popBack(cstd_vector *array);
