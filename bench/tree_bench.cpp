@@ -35,8 +35,7 @@ struct Fnv {
     void add(int32_t v)
     {
         auto u = static_cast<uint32_t>(v);
-        for (int b = 0; b < 4; ++b)
-            h = (h ^ ((u >> (8 * b)) & 0xffu)) * 0x100000001b3ull;
+        for (int b = 0; b < 4; ++b) h = (h ^ ((u >> (8 * b)) & 0xffu)) * 0x100000001b3ull;
     }
 };
 
@@ -107,10 +106,8 @@ struct Zodovar9 {
         nodes.assign(parent.size(), nullptr);
         for (size_t i = 0; i < parent.size(); ++i) {
             int32_t v = static_cast<int32_t>(i);
-            if (cstd_tree32s_new(&nodes[i]) < 0 || cstd_tree32s_setData(nodes[i], &v) < 0)
-                fail("new");
-            if (i && cstd_tree_addChild(nodes[parent[i]], nodes[i]) < 0)
-                fail("addChild");
+            if (cstd_tree32s_new(&nodes[i]) < 0 || cstd_tree32s_setData(nodes[i], &v) < 0) fail("new");
+            if (i && cstd_tree_addChild(nodes[parent[i]], nodes[i]) < 0) fail("addChild");
         }
     }
     static int32_t value(const cstd_tree *t)
@@ -127,15 +124,13 @@ struct Zodovar9 {
         do {
             f.add(value(t));
         } while ((st = cstd_tree_getNextSearchElement(t, cstd_tree_searchDepthFirst, &t)) >= 0);
-        if (st != cstd_tree_errSearchEnd)
-            fail("getNextSearchElement");
+        if (st != cstd_tree_errSearchEnd) fail("getNextSearchElement");
         return f.h;
     }
     int64_t depth(size_t i)
     {
         int32_t d = -1;
-        if (cstd_tree_getDepthFromRoot(nodes[i], &d) < 0)
-            fail("getDepthFromRoot");
+        if (cstd_tree_getDepthFromRoot(nodes[i], &d) < 0) fail("getDepthFromRoot");
         return d;
     }
     template <class F>
@@ -143,15 +138,12 @@ struct Zodovar9 {
     {
         uint32_t k = 0;
         cstd_tree_getNumChildren(nodes[i], &k);
-        if (!k)
-            return;
+        if (!k) return;
         cstd_tree *c = nullptr;
-        if (cstd_tree_getFirstChild(nodes[i], &c) < 0)
-            fail("getFirstChild");
+        if (cstd_tree_getFirstChild(nodes[i], &c) < 0) fail("getFirstChild");
         for (uint32_t j = 0; j < k; ++j) {
             visit(value(c));
-            if (j + 1 < k && cstd_tree_getNextSibling(c, &c) < 0)
-                fail("getNextSibling");
+            if (j + 1 < k && cstd_tree_getNextSibling(c, &c) < 0) fail("getNextSibling");
         }
     }
     uint64_t count(size_t i)
@@ -181,15 +173,13 @@ struct Zodovar9 {
     }
     void destroy()
     {
-        if (cstd_tree32s_delete(&nodes[0]) < 0)
-            fail("delete");
+        if (cstd_tree32s_delete(&nodes[0]) < 0) fail("delete");
     }
     void remove_first_children()
     {
         cstd_tree *c = nullptr;
         while (cstd_tree_getFirstChild(nodes[0], &c) >= 0) {
-            if (cstd_tree_removeChild(nodes[0], c) < 0 || cstd_tree32s_delete(&c) < 0)
-                fail("removeChild");
+            if (cstd_tree_removeChild(nodes[0], c) < 0 || cstd_tree32s_delete(&c) < 0) fail("removeChild");
         }
         destroy();
     }
@@ -199,8 +189,7 @@ struct Zodovar9 {
 struct Plain {
     static constexpr const char *name = "plain";
     struct Node {
-        Node *parent = nullptr, *first = nullptr, *last = nullptr, *next = nullptr,
-             *prev = nullptr;
+        Node *parent = nullptr, *first = nullptr, *last = nullptr, *next = nullptr, *prev = nullptr;
         int32_t value = 0;
     };
     std::vector<Node *> nodes;
@@ -210,8 +199,7 @@ struct Plain {
         for (size_t i = 0; i < parent.size(); ++i) {
             Node *n = nodes[i] = new Node;
             n->value = static_cast<int32_t>(i);
-            if (!i)
-                continue;
+            if (!i) continue;
             Node *p = n->parent = nodes[parent[i]];
             n->prev = p->last;
             (p->last ? p->last->next : p->first) = n;
@@ -227,31 +215,26 @@ struct Plain {
                 n = n->first;
                 continue;
             }
-            while (n && !n->next)
-                n = n->parent;
-            if (n)
-                n = n->next;
+            while (n && !n->next) n = n->parent;
+            if (n) n = n->next;
         }
         return f.h;
     }
     int64_t depth(size_t i)
     {
         int64_t d = 0;
-        for (Node *n = nodes[i]->parent; n; n = n->parent)
-            ++d;
+        for (Node *n = nodes[i]->parent; n; n = n->parent) ++d;
         return d;
     }
     template <class F>
     void children(size_t i, F &&visit)
     {
-        for (Node *c = nodes[i]->first; c; c = c->next)
-            visit(c->value);
+        for (Node *c = nodes[i]->first; c; c = c->next) visit(c->value);
     }
     uint64_t count(size_t i)
     {
         uint64_t k = 0;
-        for (Node *c = nodes[i]->first; c; c = c->next)
-            ++k;
+        for (Node *c = nodes[i]->first; c; c = c->next) ++k;
         return k;
     }
     Footprint footprint() const
@@ -268,8 +251,7 @@ struct Plain {
                 continue;
             }
             Node *p = n->parent;
-            if (p)
-                p->first = n->next;
+            if (p) p->first = n->next;
             delete n;
             n = p;
         }
@@ -296,8 +278,7 @@ struct GNodeImpl {
         nodes.assign(parent.size(), nullptr);
         for (size_t i = 0; i < parent.size(); ++i) {
             nodes[i] = g_node_new(GINT_TO_POINTER(static_cast<int32_t>(i)));
-            if (i)
-                g_node_append(nodes[parent[i]], nodes[i]);
+            if (i) g_node_append(nodes[parent[i]], nodes[i]);
         }
     }
     static int32_t value(const GNode *n) { return GPOINTER_TO_INT(n->data); }
@@ -310,10 +291,8 @@ struct GNodeImpl {
                 n = n->children;
                 continue;
             }
-            while (n && !n->next)
-                n = n->parent;
-            if (n)
-                n = n->next;
+            while (n && !n->next) n = n->parent;
+            if (n) n = n->next;
         }
         return f.h;
     }
@@ -335,8 +314,7 @@ struct GNodeImpl {
     {
         guint k = g_node_n_children(nodes[i]);
         GNode *c = g_node_first_child(nodes[i]);
-        for (guint j = 0; j < k; ++j, c = g_node_next_sibling(c))
-            visit(value(c));
+        for (guint j = 0; j < k; ++j, c = g_node_next_sibling(c)) visit(value(c));
     }
     uint64_t count(size_t i) { return g_node_n_children(nodes[i]); }
     Footprint footprint() const
@@ -387,8 +365,7 @@ Checks run(const std::string &shape, uint32_t n, bool delete_only = false)
     // GLib's pre-order traversal and destroy recurse once per level.
     const bool gnode_recursion_overflows = deep && n > 200000;
     auto row = [&](const char *op, Clock::duration d, size_t count) {
-        double ns =
-            std::chrono::duration<double, std::nano>(d).count() / static_cast<double>(count);
+        double ns = std::chrono::duration<double, std::nano>(d).count() / static_cast<double>(count);
         std::printf("%s %s %u %s %.2f\n", Impl::name, shape.c_str(), n, op, ns);
     };
     Impl t;
@@ -408,8 +385,8 @@ Checks run(const std::string &shape, uint32_t n, bool delete_only = false)
     if (heap_after > heap_before) {
         const Footprint f = t.footprint();
         const double heap = static_cast<double>(heap_after - heap_before) / n;
-        std::printf("mem %s %s %u heap %.2f record %.2f payload %.2f arrays %.2f unused %.2f\n",
-                    Impl::name, shape.c_str(), n, heap, f.record, f.payload, f.arrays, f.unused);
+        std::printf("mem %s %s %u heap %.2f record %.2f payload %.2f arrays %.2f unused %.2f\n", Impl::name,
+                    shape.c_str(), n, heap, f.record, f.payload, f.arrays, f.unused);
     }
 
     t0 = Clock::now();
@@ -418,15 +395,13 @@ Checks run(const std::string &shape, uint32_t n, bool delete_only = false)
 #ifdef ZODOVAR9_BENCH_GLIB
     if constexpr (std::is_same_v<Impl, GNodeImpl>) {
         if (gnode_recursion_overflows) {
-            std::printf("gnode %s %u traverse skipped: g_node_traverse recurses per level and "
-                        "overflows the stack\n",
+            std::printf("gnode %s %u traverse skipped: g_node_traverse recurses per level and overflows the stack\n",
                         shape.c_str(), n);
         } else {
             t0 = Clock::now();
             const uint64_t h = t.traverse();
             row("traverse", Clock::now() - t0, n);
-            if (h != c.fnv)
-                fail("g_node_traverse agreeing with the walk");
+            if (h != c.fnv) fail("g_node_traverse agreeing with the walk");
         }
     }
 #endif
@@ -451,34 +426,28 @@ Checks run(const std::string &shape, uint32_t n, bool delete_only = false)
     int64_t sampled = 0, want = 0;
     size_t count = 0;
     t0 = Clock::now();
-    for (size_t i = 0; i < n; i += stride, ++count)
-        sampled += t.depth(i);
+    for (size_t i = 0; i < n; i += stride, ++count) sampled += t.depth(i);
     row(depth_op.c_str(), Clock::now() - t0, count);
-    for (size_t i = 0; i < n; i += stride)
-        want += depth[i];
-    if (sampled != want)
-        fail("depth agreeing with the children loop");
+    for (size_t i = 0; i < n; i += stride) want += depth[i];
+    if (sampled != want) fail("depth agreeing with the children loop");
 
     std::printf("check %s %s %u %016llx %lld %lld\n", Impl::name, shape.c_str(), n,
                 static_cast<unsigned long long>(c.fnv), static_cast<long long>(c.depthsum),
                 static_cast<long long>(c.maxdepth));
 
     if (std::strcmp(Impl::name, "gnode") == 0 && gnode_recursion_overflows) {
-        std::printf("gnode %s %u delete skipped: g_node_destroy recurses per level and overflows "
-                    "the stack\n",
+        std::printf("gnode %s %u delete skipped: g_node_destroy recurses per level and overflows the stack\n",
                     shape.c_str(), n);
         std::exit(0); // the tree cannot be taken down; the process ends instead
     }
     if (shape == "star") { // the centre's child count, asked 1000 times; ns per call
         uint64_t total = 0;
         t0 = Clock::now();
-        for (int i = 0; i < 1000; ++i)
-            total += t.count(0);
+        for (int i = 0; i < 1000; ++i) total += t.count(0);
         const auto d = Clock::now() - t0;
         std::printf("%s %s %u count_root %.2f\n", Impl::name, shape.c_str(), n,
                     std::chrono::duration<double, std::nano>(d).count() / 1000);
-        if (total != 1000ull * (n - 1))
-            fail("child count");
+        if (total != 1000ull * (n - 1)) fail("child count");
     }
     t0 = Clock::now();
     t.destroy();
@@ -502,10 +471,8 @@ bool expected(const std::string &shape, uint32_t n, const Checks &c)
         if (shape == e.shape && n == e.n &&
             (c.fnv != e.fnv || static_cast<uint64_t>(c.depthsum) != e.depthsum ||
              static_cast<uint64_t>(c.maxdepth) != e.maxdepth)) {
-            std::printf("MISMATCH expected %016llx %llu %llu\n",
-                        static_cast<unsigned long long>(e.fnv),
-                        static_cast<unsigned long long>(e.depthsum),
-                        static_cast<unsigned long long>(e.maxdepth));
+            std::printf("MISMATCH expected %016llx %llu %llu\n", static_cast<unsigned long long>(e.fnv),
+                        static_cast<unsigned long long>(e.depthsum), static_cast<unsigned long long>(e.maxdepth));
             return false;
         }
     }
@@ -565,12 +532,10 @@ int main(int argc, char **argv)
             return 2;
         }
     }
-    if (smoke_run)
-        return smoke(n_given ? n : 2000);
+    if (smoke_run) return smoke(n_given ? n : 2000);
     if (n == 0 || (shape != "random" && shape != "kary4" && shape != "chain" && shape != "star")) {
-        std::fprintf(stderr,
-                     "usage: tree_bench --impl zodovar9|gnode|plain "
-                     "--shape random|kary4|chain|star --n N [--delete-only] | --smoke [--n N]\n");
+        std::fprintf(stderr, "usage: tree_bench --impl zodovar9|gnode|plain "
+                             "--shape random|kary4|chain|star --n N [--delete-only] | --smoke [--n N]\n");
         return 2;
     }
     Checks c;

@@ -8,14 +8,13 @@
 #include <stdint.h>
 #include <stdio.h>
 
-#define CHECK(call)                                                                               \
-    do {                                                                                          \
-        cstd_status status_ = (call);                                                             \
-        if (status_ < 0) {                                                                        \
-            fprintf(stderr, "%s failed: status 0x%08lx\n", #call,                                 \
-                    (unsigned long)(uint32_t)status_);                                            \
-            return 1;                                                                             \
-        }                                                                                         \
+#define CHECK(call)                                                                                                    \
+    do {                                                                                                               \
+        cstd_status status_ = (call);                                                                                  \
+        if (status_ < 0) {                                                                                             \
+            fprintf(stderr, "%s failed: status 0x%08lx\n", #call, (unsigned long)(uint32_t)status_);                   \
+            return 1;                                                                                                  \
+        }                                                                                                              \
     } while (0)
 
 #endif

@@ -12,9 +12,8 @@
 
 static void show(const char *label, const cstd_tree *node)
 {
-    printf("%-10s parent %s, position %ld, payload %s of %lu bytes, %s\n", label,
-           node->parent ? "set" : "none", (long)node->indexInParent,
-           node->dataSize ? "block" : "value", (unsigned long)node->dataSize,
+    printf("%-10s parent %s, position %ld, payload %s of %lu bytes, %s\n", label, node->parent ? "set" : "none",
+           (long)node->indexInParent, node->dataSize ? "block" : "value", (unsigned long)node->dataSize,
            node->vtable ? "with an element table" : "plain");
 }
 

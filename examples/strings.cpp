@@ -30,14 +30,12 @@ int main()
         {
             zodovar9::tree<std::string> library("library");
             auto tree = library.root().add_child("tree");
-            for (const char *part : {"construct", "attach", "navigate", "search", "delete"})
-                tree.add_child(part);
+            for (const char *part : {"construct", "attach", "navigate", "search", "delete"}) tree.add_child(part);
             library.root().add_child("typed").add_child("families");
             library.root().add_child("vector");
 
             // Every payload is a real std::string: change them in place.
-            for (std::string &name : library.pre_order())
-                name[0] = static_cast<char>(name[0] - 'a' + 'A');
+            for (std::string &name : library.pre_order()) name[0] = static_cast<char>(name[0] - 'a' + 'A');
             print("library", library);
 
             // The copy owns new nodes and new strings: changing it leaves the
@@ -48,8 +46,7 @@ int main()
             print("copy of the subtree", copy);
             print("library, unchanged", library);
             std::printf("%lu nodes in the library, %lu in the copy; %u blocks live\n",
-                        static_cast<unsigned long>(library.size()),
-                        static_cast<unsigned long>(copy.size()),
+                        static_cast<unsigned long>(library.size()), static_cast<unsigned long>(copy.size()),
                         static_cast<unsigned>(live_blocks()));
         } // both handles delete their trees here
 

@@ -44,8 +44,8 @@ static void transform(const cstd_tree *node)
     const cmath_xformLinear *x;
     cstd_tree_cmath_xformLinear_getDataPtr(node, &data);
     x = (const cmath_xformLinear *)data;
-    printf("scale %.1f, translation (%.1f, %.1f, %.1f)\n", x->matrix[0][0], x->translation[0],
-           x->translation[1], x->translation[2]);
+    printf("scale %.1f, translation (%.1f, %.1f, %.1f)\n", x->matrix[0][0], x->translation[0], x->translation[1],
+           x->translation[2]);
 }
 
 static void named(const cstd_tree *node)

@@ -51,34 +51,27 @@ std::optional<outline_error> parse_outline(std::istream &in, text_tree &result)
     for (std::string line; std::getline(in, line);) {
         ++number;
         const std::size_t end = line.find_last_not_of(" \t\r");
-        if (end == std::string::npos)
-            continue;
+        if (end == std::string::npos) continue;
         line.erase(end + 1);
         const std::size_t indent = line.find_first_not_of(' ');
-        if (line[indent] == '\t')
-            return outline_error{number, "a tab in the indentation: indent with spaces only"};
-        if (indent && !unit)
-            unit = indent;
+        if (line[indent] == '\t') return outline_error{number, "a tab in the indentation: indent with spaces only"};
+        if (indent && !unit) unit = indent;
         if (indent % (unit ? unit : 1))
             return outline_error{number, "indentation of " + std::to_string(indent) +
-                                             " spaces is not a multiple of the first one (" +
-                                             std::to_string(unit) + ")"};
+                                             " spaces is not a multiple of the first one (" + std::to_string(unit) +
+                                             ")"};
         const std::size_t level = unit ? indent / unit : 0;
-        if (t.empty() && level)
-            return outline_error{number, "the first node is indented: it must be the root"};
-        if (!t.empty() && !level)
-            return outline_error{number, "a second root: the outline has one top-level node"};
+        if (t.empty() && level) return outline_error{number, "the first node is indented: it must be the root"};
+        if (!t.empty() && !level) return outline_error{number, "a second root: the outline has one top-level node"};
         if (level > path.size())
             return outline_error{number, "indented " + std::to_string(level - path.size() + 1) +
                                              " levels below the line before: one at most"};
         std::string name = line.substr(indent);
         path.resize(level);
-        if (t.empty())
-            t = text_tree(std::move(name));
+        if (t.empty()) t = text_tree(std::move(name));
         path.push_back(level ? path.back().add_child(std::move(name)) : t.root());
     }
-    if (t.empty())
-        return outline_error{number + 1, "no node: the outline is empty"};
+    if (t.empty()) return outline_error{number + 1, "no node: the outline is empty"};
     result = std::move(t);
     return std::nullopt;
 }
@@ -87,8 +80,7 @@ text_tree demonstration()
 {
     text_tree t("zodovar9");
     auto core = t.root().add_child("tree core");
-    for (const char *part : {"construct", "delete", "payload", "attach", "navigate", "search"})
-        core.add_child(part);
+    for (const char *part : {"construct", "delete", "payload", "attach", "navigate", "search"}) core.add_child(part);
     auto typed = t.root().add_child("typed families");
     for (const char *family : {"cstd_tree32s", "cstd_tree_cmath_xformLinear", "cstd_tree_tree"})
         typed.add_child(family);
@@ -106,11 +98,9 @@ void draw(const text_tree &t, std::ostream &out)
     for (auto node : t.pre_order_nodes()) {
         const std::size_t depth = node.depth();
         more.resize(depth);
-        for (std::size_t level = 1; level < depth; ++level)
-            out << (more[level] ? "\u2502   " : "    ");
+        for (std::size_t level = 1; level < depth; ++level) out << (more[level] ? "\u2502   " : "    ");
         const bool next = static_cast<bool>(node.next_sibling());
-        if (depth)
-            out << (next ? "\u251c\u2500\u2500 " : "\u2514\u2500\u2500 ");
+        if (depth) out << (next ? "\u251c\u2500\u2500 " : "\u2514\u2500\u2500 ");
         out << *node << '\n';
         more.push_back(next);
     }
@@ -120,8 +110,7 @@ std::string dot_quoted(const std::string &s)
 {
     std::string q = "\"";
     for (char c : s) {
-        if (c == '"' || c == '\\')
-            q += '\\';
+        if (c == '"' || c == '\\') q += '\\';
         q += c;
     }
     return q + '"';
@@ -136,8 +125,7 @@ void write_dot(const text_tree &t, std::ostream &out)
         const std::size_t depth = node.depth(), id = next_id++;
         ids.resize(depth);
         out << "  n" << id << " [label=" << dot_quoted(*node) << "];\n";
-        if (depth)
-            out << "  n" << ids.back() << " -> n" << id << ";\n";
+        if (depth) out << "  n" << ids.back() << " -> n" << id << ";\n";
         ids.push_back(id);
     }
     out << "}\n";
@@ -180,16 +168,15 @@ int main(int argc, char **argv)
             }
             std::istream &in = input == "-" ? std::cin : file;
             if (auto bad = parse_outline(in, t)) {
-                std::cerr << "zodovar9-view: " << (input == "-" ? "<stdin>" : input) << ':'
-                          << bad->line << ": " << bad->message << '\n';
+                std::cerr << "zodovar9-view: " << (input == "-" ? "<stdin>" : input) << ':' << bad->line << ": "
+                          << bad->message << '\n';
                 return 2;
             }
         }
         draw(t, std::cout);
 
         // SVG goes through a DOT file: the one asked for, or one beside the SVG.
-        if (dot_file.empty() && !svg_file.empty())
-            dot_file = svg_file + ".dot";
+        if (dot_file.empty() && !svg_file.empty()) dot_file = svg_file + ".dot";
         if (!dot_file.empty()) {
             std::ofstream dot(dot_file, std::ios::binary);
             write_dot(t, dot);
@@ -203,8 +190,7 @@ int main(int argc, char **argv)
             std::cout.flush();
             const std::string command = "dot -Tsvg -o \"" + svg_file + "\" \"" + dot_file + '"';
             if (std::system(command.c_str()) != 0) {
-                std::cerr << "zodovar9-view: `" << command
-                          << "` failed (is Graphviz installed?)\n";
+                std::cerr << "zodovar9-view: `" << command << "` failed (is Graphviz installed?)\n";
                 return 1;
             }
             std::cerr << "zodovar9-view: SVG written to " << svg_file << '\n';

@@ -34,8 +34,7 @@ public:
     template <class Target, class Function>
     void add(std::uint32_t kind, std::uint32_t code, Target *target, Function function)
     {
-        records_[count_++] = {kind, code, static_cast<void *>(target),
-                              reinterpret_cast<CleanupFunction>(function)};
+        records_[count_++] = {kind, code, static_cast<void *>(target), reinterpret_cast<CleanupFunction>(function)};
     }
 
     cstd_status &status() { return status_; }

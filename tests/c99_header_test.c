@@ -8,22 +8,14 @@
 static const char *name(cstd_status status)
 {
     switch (status) {
-    case cstd_tree_errWrongParent:
-        return "wrong parent";
-    case cstd_tree_errNoParent:
-        return "no parent";
-    case cstd_tree_errNoChild:
-        return "no child";
-    case cstd_tree_errNoPrevSibling:
-        return "no previous sibling";
-    case cstd_tree_errNoNextSibling:
-        return "no next sibling";
-    case cstd_tree_errSearchEnd:
-        return "search end";
-    case csys_errNoMemory:
-        return "no memory";
-    default:
-        return status < 0 ? "failure" : "success";
+    case cstd_tree_errWrongParent: return "wrong parent";
+    case cstd_tree_errNoParent: return "no parent";
+    case cstd_tree_errNoChild: return "no child";
+    case cstd_tree_errNoPrevSibling: return "no previous sibling";
+    case cstd_tree_errNoNextSibling: return "no next sibling";
+    case cstd_tree_errSearchEnd: return "search end";
+    case csys_errNoMemory: return "no memory";
+    default: return status < 0 ? "failure" : "success";
     }
 }
 

@@ -12,8 +12,7 @@
 
 namespace {
 
-const char *const kFamilies[] = {"cstd_tree32s_", "cstd_tree_cmath_xformLinear_",
-                                 "cstd_tree_tree_"};
+const char *const kFamilies[] = {"cstd_tree32s_", "cstd_tree_cmath_xformLinear_", "cstd_tree_tree_"};
 // Operations of the core that the families share, each at one entry.
 const char *const kShared[] = {"constructCopy",
                                "destruct",
@@ -142,24 +141,21 @@ TEST_F(Exports, EveryNameResolvesAndAliasesShareTheirEntry)
             entry(family + std::string(op));
         }
         for (const char *op : kShared) {
-            EXPECT_EQ(entry(family + std::string(op)), at(kFamilies[0] + std::string(op)))
-                << family << op;
+            EXPECT_EQ(entry(family + std::string(op)), at(kFamilies[0] + std::string(op))) << family << op;
         }
     }
     for (const auto &[alias, op] : kSameEntry) {
-        const std::string prefixes[] = {"cstd_tree_", "cstd_vector_cstd_treePtr_", kFamilies[0],
-                                        kFamilies[1], kFamilies[2]};
+        const std::string prefixes[] = {"cstd_tree_", "cstd_vector_cstd_treePtr_", kFamilies[0], kFamilies[1],
+                                        kFamilies[2]};
         for (const std::string &prefix : prefixes) {
             if (dlsym(library_, (prefix + op).c_str()) != nullptr &&
-                (prefix == "cstd_vector_cstd_treePtr_") ==
-                    (alias.find("Size") != std::string::npos)) {
+                (prefix == "cstd_vector_cstd_treePtr_") == (alias.find("Size") != std::string::npos)) {
                 EXPECT_EQ(entry(prefix + alias), at(prefix + op)) << prefix << alias;
             }
         }
     }
     // The families' search step is the core's read-only step itself.
-    EXPECT_EQ(at("cstd_tree_tree_getNextSearchElement"),
-              at("cstd_tree_getNextSearchElementConst"));
+    EXPECT_EQ(at("cstd_tree_tree_getNextSearchElement"), at("cstd_tree_getNextSearchElementConst"));
     EXPECT_EQ(names, 153u);
     EXPECT_EQ(entries.size(), 91u);
 }

@@ -41,8 +41,7 @@ ZODOVAR9_API cstd_status CSTD_CALL cstd_tree_removeChild(cstd_tree *parent, cstd
         return status;
     }
     cstd_tree **begin = nullptr;
-    status =
-        cstd_vector__getBeginEnd(&parent->children, zodovar9::sys::blockAddress(&begin), nullptr);
+    status = cstd_vector__getBeginEnd(&parent->children, zodovar9::sys::blockAddress(&begin), nullptr);
     if (status < 0) {
         return status;
     }
@@ -56,8 +55,7 @@ ZODOVAR9_API cstd_status CSTD_CALL cstd_tree_removeChild(cstd_tree *parent, cstd
         }
     }
 
-    status = cstd_vector__getBeginSize32(&parent->children, zodovar9::sys::blockAddress(&begin),
-                                         &count);
+    status = cstd_vector__getBeginSize32(&parent->children, zodovar9::sys::blockAddress(&begin), &count);
     if (status < 0) {
         return status;
     }

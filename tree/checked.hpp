@@ -18,7 +18,7 @@
 
 #include "tree/internal.hpp"
 
-#define ZODOVAR9_EXPECT(cond, function, duty)                                                     \
+#define ZODOVAR9_EXPECT(cond, function, duty)                                                                          \
     ((cond) ? static_cast<void>(0) : ::zodovar9::checked::broken(function, duty))
 
 namespace zodovar9::checked {
@@ -31,8 +31,7 @@ namespace zodovar9::checked {
 
 // `names` spells the pointers as the entry's macro line does ("tree, count"):
 // the message names the parameter that is none.
-inline void given(const char *function, const char *names,
-                  std::initializer_list<const void *> pointers)
+inline void given(const char *function, const char *names, std::initializer_list<const void *> pointers)
 {
     int index = 0;
     for (const void *pointer : pointers) {
@@ -97,25 +96,20 @@ inline void attachable(const char *function, const cstd_tree *parent, const cstd
 inline void settable(const char *function, const cstd_tree *tree, const void *value)
 {
     given(function, "tree", {tree});
-    const bool bytes =
-        tree->dataSize != 0 && (tree->vtable == nullptr || tree->vtable->assign == nullptr);
-    ZODOVAR9_EXPECT(!bytes || value != nullptr, function,
-                    "value is none but the payload is copied from it");
+    const bool bytes = tree->dataSize != 0 && (tree->vtable == nullptr || tree->vtable->assign == nullptr);
+    ZODOVAR9_EXPECT(!bytes || value != nullptr, function, "value is none but the payload is copied from it");
 }
 
 } // namespace zodovar9::checked
 
 // Every pointer named is read or written through.
-#define ZODOVAR9_EXPECT_GIVEN(function, ...)                                                      \
-    ::zodovar9::checked::given(function, #__VA_ARGS__, {__VA_ARGS__})
+#define ZODOVAR9_EXPECT_GIVEN(function, ...) ::zodovar9::checked::given(function, #__VA_ARGS__, {__VA_ARGS__})
 // As ZODOVAR9_EXPECT_GIVEN, and `node`'s stored place is readable.
-#define ZODOVAR9_EXPECT_PLACED(function, node, ...)                                               \
-    (::zodovar9::checked::given(function, #node ", " #__VA_ARGS__, {node, __VA_ARGS__}),          \
+#define ZODOVAR9_EXPECT_PLACED(function, node, ...)                                                                    \
+    (::zodovar9::checked::given(function, #node ", " #__VA_ARGS__, {node, __VA_ARGS__}),                               \
      ::zodovar9::checked::placed(function, #node, node))
-#define ZODOVAR9_EXPECT_ATTACHABLE(function, parent, child)                                       \
-    ::zodovar9::checked::attachable(function, parent, child)
-#define ZODOVAR9_EXPECT_SETTABLE(function, tree, value)                                           \
-    ::zodovar9::checked::settable(function, tree, value)
+#define ZODOVAR9_EXPECT_ATTACHABLE(function, parent, child) ::zodovar9::checked::attachable(function, parent, child)
+#define ZODOVAR9_EXPECT_SETTABLE(function, tree, value) ::zodovar9::checked::settable(function, tree, value)
 
 #else
 

@@ -12,8 +12,7 @@ static_assert(sizeof(cstd_treePtr) == 4 && sizeof(cstd_vtable) == 20);
 // public record's every field sits where the 32-bit binary interface puts it.
 static_assert(offsetof(cstd_tree, parent) == 0 && offsetof(cstd_tree, indexInParent) == 4 &&
               offsetof(cstd_tree, children) == 8 && offsetof(cstd_tree, data) == 36 &&
-              offsetof(cstd_tree, dataSize) == 40 && offsetof(cstd_tree, vtable) == 44 &&
-              alignof(cstd_tree) == 4);
+              offsetof(cstd_tree, dataSize) == 40 && offsetof(cstd_tree, vtable) == 44 && alignof(cstd_tree) == 4);
 static_assert(offsetof(cstd_vector, begin) == 0 && offsetof(cstd_vector, vtable) == 4 &&
               offsetof(cstd_vector, mtable) == 8 && offsetof(cstd_vector, size) == 12 &&
               offsetof(cstd_vector, capacity) == 16 && offsetof(cstd_vector, elementSize) == 20 &&
@@ -21,12 +20,10 @@ static_assert(offsetof(cstd_vector, begin) == 0 && offsetof(cstd_vector, vtable)
 static_assert(offsetof(cstd_vtable, construct) == 0 && offsetof(cstd_vtable, constructCopy) == 4 &&
               offsetof(cstd_vtable, assign) == 8 && offsetof(cstd_vtable, destruct) == 12 &&
               offsetof(cstd_vtable, tag) == 16 && alignof(cstd_vtable) == 4);
-static_assert(sizeof(cstd_mtable) == 12 && offsetof(cstd_mtable, alloc) == 0 &&
-              offsetof(cstd_mtable, release) == 4 && offsetof(cstd_mtable, context) == 8 &&
-              alignof(cstd_mtable) == 4);
+static_assert(sizeof(cstd_mtable) == 12 && offsetof(cstd_mtable, alloc) == 0 && offsetof(cstd_mtable, release) == 4 &&
+              offsetof(cstd_mtable, context) == 8 && alignof(cstd_mtable) == 4);
 static_assert(sizeof(csys_cleanupRecord) == 16 && offsetof(csys_cleanupRecord, kind) == 0 &&
-              offsetof(csys_cleanupRecord, code) == 4 &&
-              offsetof(csys_cleanupRecord, target) == 8 &&
+              offsetof(csys_cleanupRecord, code) == 4 && offsetof(csys_cleanupRecord, target) == 8 &&
               offsetof(csys_cleanupRecord, function) == 12 && alignof(csys_cleanupRecord) == 4);
 static_assert(sizeof(cmath_xformLinear) == 48 && offsetof(cmath_xformLinear, matrix) == 0 &&
               offsetof(cmath_xformLinear, translation) == 36 && alignof(cmath_xformLinear) == 4);
@@ -91,8 +88,7 @@ ZODOVAR9_API cstd_status CSTD_CALL cstd_tree_construct(cstd_tree *tree)
     return status;
 }
 
-ZODOVAR9_API cstd_status CSTD_CALL cstd_tree_constructWithSizeAndVtable(cstd_tree *tree,
-                                                                        uint32_t size,
+ZODOVAR9_API cstd_status CSTD_CALL cstd_tree_constructWithSizeAndVtable(cstd_tree *tree, uint32_t size,
                                                                         const cstd_vtable *table)
 {
     ZODOVAR9_EXPECT_GIVEN("cstd_tree_constructWithSizeAndVtable", tree);
@@ -182,9 +178,7 @@ ZODOVAR9_API cstd_status CSTD_CALL cstd_tree_newWithSizeAndVtable(cstd_tree **p,
                                                                   const cstd_vtable *table)
 {
     ZODOVAR9_EXPECT_GIVEN("cstd_tree_newWithSizeAndVtable", p);
-    return renew(p, [size, table](cstd_tree *node) {
-        return cstd_tree_constructWithSizeAndVtable(node, size, table);
-    });
+    return renew(p, [size, table](cstd_tree *node) { return cstd_tree_constructWithSizeAndVtable(node, size, table); });
 }
 
 } // extern "C"

@@ -18,8 +18,7 @@ inline cstd_status constructChildren(cstd_vector *children)
 // Builds a fresh payload element: the table's `construct` slot where it is
 // set, with `status` its result; otherwise a table with a tag of 0 or more
 // describes plain data, which starts zeroed rather than undefined.
-inline void constructElement(cstd_status &status, const cstd_vtable *table, void *element,
-                             std::uint32_t size)
+inline void constructElement(cstd_status &status, const cstd_vtable *table, void *element, std::uint32_t size)
 {
     if (table != nullptr && table->construct != nullptr) {
         status = table->construct(element, 0);

@@ -78,8 +78,7 @@ ZODOVAR9_API cstd_status CSTD_CALL cstd_tree_getFirstChild(cstd_tree *tree, cstd
     return firstChild<&cstd_vector__getBeginEnd>(tree, child);
 }
 
-ZODOVAR9_API cstd_status CSTD_CALL cstd_tree_getFirstChildConst(const cstd_tree *tree,
-                                                                const cstd_tree **child)
+ZODOVAR9_API cstd_status CSTD_CALL cstd_tree_getFirstChildConst(const cstd_tree *tree, const cstd_tree **child)
 {
     ZODOVAR9_EXPECT_GIVEN("cstd_tree_getFirstChildConst", tree, child);
     return firstChild<&cstd_vector__getBeginEndConst>(tree, child);
@@ -102,8 +101,7 @@ ZODOVAR9_API cstd_status CSTD_CALL cstd_tree_getPrevSibling(cstd_tree *tree, cst
         return cstd_tree_errNoPrevSibling;
     }
     cstd_tree *const *begin = nullptr;
-    const cstd_status status =
-        cstd_vector__getBeginEndConst(&tree->parent->children, blockAddress(&begin), nullptr);
+    const cstd_status status = cstd_vector__getBeginEndConst(&tree->parent->children, blockAddress(&begin), nullptr);
     if (status < 0) {
         return status;
     }
@@ -154,8 +152,7 @@ ZODOVAR9_API cstd_status CSTD_CALL cstd_tree_getNextSibling(cstd_tree *tree, cst
     return status;
 }
 
-ZODOVAR9_API cstd_status CSTD_CALL cstd_tree_getDepthFromRoot(const cstd_tree *tree,
-                                                              int32_t *depth)
+ZODOVAR9_API cstd_status CSTD_CALL cstd_tree_getDepthFromRoot(const cstd_tree *tree, int32_t *depth)
 {
     ZODOVAR9_EXPECT_PLACED("cstd_tree_getDepthFromRoot", tree, depth);
     int32_t links = 0;

@@ -4,10 +4,7 @@
 
 namespace {
 
-bool hasAssignSlot(const cstd_vtable *table)
-{
-    return table != nullptr && table->assign != nullptr;
-}
+bool hasAssignSlot(const cstd_vtable *table) { return table != nullptr && table->assign != nullptr; }
 
 // Whether the source's payload fits the destination's, so that assigning it
 // writes only inside the destination's own element and orphans no block:
@@ -65,8 +62,7 @@ ZODOVAR9_API cstd_status CSTD_CALL cstd_tree_getDataPtr(const cstd_tree *tree, v
     return 0;
 }
 
-ZODOVAR9_API cstd_status CSTD_CALL cstd_tree_assign(cstd_tree *destination,
-                                                    const cstd_tree *source)
+ZODOVAR9_API cstd_status CSTD_CALL cstd_tree_assign(cstd_tree *destination, const cstd_tree *source)
 {
     ZODOVAR9_EXPECT_GIVEN("cstd_tree_assign", destination, source);
     if (destination == source) {
@@ -101,8 +97,7 @@ ZODOVAR9_API cstd_status CSTD_CALL cstd_tree_assign(cstd_tree *destination,
     return status;
 }
 
-ZODOVAR9_API cstd_status CSTD_CALL cstd_tree_constructCopy(cstd_tree *tree,
-                                                           const cstd_tree *source)
+ZODOVAR9_API cstd_status CSTD_CALL cstd_tree_constructCopy(cstd_tree *tree, const cstd_tree *source)
 {
     ZODOVAR9_EXPECT_GIVEN("cstd_tree_constructCopy", tree, source);
     zodovar9::sys::CleanupList<2> cleanup;

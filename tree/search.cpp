@@ -5,9 +5,7 @@
 
 extern "C" {
 
-ZODOVAR9_API cstd_status CSTD_CALL cstd_tree_getNextSearchElement(cstd_tree *tree,
-                                                                  int32_t searchType,
-                                                                  cstd_tree **next)
+ZODOVAR9_API cstd_status CSTD_CALL cstd_tree_getNextSearchElement(cstd_tree *tree, int32_t searchType, cstd_tree **next)
 {
     ZODOVAR9_EXPECT_PLACED("cstd_tree_getNextSearchElement", tree, next);
     if (searchType != cstd_tree_searchDepthFirst) {
@@ -47,16 +45,13 @@ ZODOVAR9_API cstd_status CSTD_CALL cstd_tree_getNextSearchElement(cstd_tree *tre
     }
 }
 
-ZODOVAR9_API cstd_status CSTD_CALL cstd_tree_getNextSearchElementConst(const cstd_tree *tree,
-                                                                       int32_t searchType,
+ZODOVAR9_API cstd_status CSTD_CALL cstd_tree_getNextSearchElementConst(const cstd_tree *tree, int32_t searchType,
                                                                        const cstd_tree **next)
 {
-    return cstd_tree_getNextSearchElement(const_cast<cstd_tree *>(tree), searchType,
-                                          const_cast<cstd_tree **>(next));
+    return cstd_tree_getNextSearchElement(const_cast<cstd_tree *>(tree), searchType, const_cast<cstd_tree **>(next));
 }
 
-ZODOVAR9_API cstd_status CSTD_CALL cstd_tree_hasNextSearchElement(const cstd_tree *tree,
-                                                                  int32_t searchType,
+ZODOVAR9_API cstd_status CSTD_CALL cstd_tree_hasNextSearchElement(const cstd_tree *tree, int32_t searchType,
                                                                   uint32_t *truth)
 {
     ZODOVAR9_EXPECT_PLACED("cstd_tree_hasNextSearchElement", tree, truth);

@@ -24,15 +24,14 @@ extern "C" {
 
 // The shared entries carry the first of their three names in byte order,
 // the `cstd_tree32s_` one; the export list gives them the other two.
-#define ZODOVAR9_SHARED(op, params, args)                                                         \
+#define ZODOVAR9_SHARED(op, params, args)                                                                              \
     ZODOVAR9_API cstd_status CSTD_CALL cstd_tree32s_##op params { return cstd_tree_##op args; }
 #include "typed/shared.inc"
 #undef ZODOVAR9_SHARED
 
 // The families' `getNextSearchElement` is the core's read-only entry, where
 // this one continues.
-ZODOVAR9_API cstd_status CSTD_CALL cstd_tree32s_getNextSearchElementConst(const cstd_tree *tree,
-                                                                          int32_t searchType,
+ZODOVAR9_API cstd_status CSTD_CALL cstd_tree32s_getNextSearchElementConst(const cstd_tree *tree, int32_t searchType,
                                                                           const cstd_tree **next)
 {
     return cstd_tree_getNextSearchElementConst(tree, searchType, next);
@@ -46,8 +45,8 @@ namespace {
 // names one. A payload node is built, assigned and destroyed by the same
 // entries as the node that holds it. No operation calls a `constructCopy`
 // slot. The slots take untyped elements; the entries, nodes.
-constexpr cstd_vtable cstd_tree_cmath_xformLinear_vtable = {
-    &cstd_tree_cmath_xformLinear_constructElement, nullptr, nullptr, nullptr, -1};
+constexpr cstd_vtable cstd_tree_cmath_xformLinear_vtable = {&cstd_tree_cmath_xformLinear_constructElement, nullptr,
+                                                            nullptr, nullptr, -1};
 const cstd_vtable cstd_tree_tree_vtable = {
     &cstd_tree_tree_constructElement,
     reinterpret_cast<decltype(cstd_vtable::constructCopy)>(&cstd_tree32s_constructCopy),
@@ -70,14 +69,12 @@ ZODOVAR9_API cstd_status CSTD_CALL cstd_tree32s_new(cstd_tree **p)
 
 ZODOVAR9_API cstd_status CSTD_CALL cstd_tree_cmath_xformLinear_construct(cstd_tree *tree)
 {
-    return cstd_tree_constructWithSizeAndVtable(tree, sizeof(cmath_xformLinear),
-                                                &cstd_tree_cmath_xformLinear_vtable);
+    return cstd_tree_constructWithSizeAndVtable(tree, sizeof(cmath_xformLinear), &cstd_tree_cmath_xformLinear_vtable);
 }
 
 ZODOVAR9_API cstd_status CSTD_CALL cstd_tree_cmath_xformLinear_new(cstd_tree **p)
 {
-    return cstd_tree_newWithSizeAndVtable(p, sizeof(cmath_xformLinear),
-                                          &cstd_tree_cmath_xformLinear_vtable);
+    return cstd_tree_newWithSizeAndVtable(p, sizeof(cmath_xformLinear), &cstd_tree_cmath_xformLinear_vtable);
 }
 
 ZODOVAR9_API cstd_status CSTD_CALL cstd_tree_tree_construct(cstd_tree *tree)

@@ -90,8 +90,7 @@ ZODOVAR9_API cstd_status CSTD_CALL cstd_tree_construct(cstd_tree *tree);
  *         destroyed again and a block that was allocated is released (`data`
  *         none); `dataSize` and `vtable` hold the values given.
  */
-ZODOVAR9_API cstd_status CSTD_CALL cstd_tree_constructWithSizeAndVtable(cstd_tree *tree,
-                                                                        uint32_t size,
+ZODOVAR9_API cstd_status CSTD_CALL cstd_tree_constructWithSizeAndVtable(cstd_tree *tree, uint32_t size,
                                                                         const cstd_vtable *table);
 
 /**
@@ -238,8 +237,7 @@ ZODOVAR9_API cstd_status CSTD_CALL cstd_tree_removeChild(cstd_tree *parent, cstd
  */
 
 /** Writes the number of children. @return `cstd_vector__getSize32`'s status. */
-ZODOVAR9_API cstd_status CSTD_CALL cstd_tree_getNumChildren(const cstd_tree *tree,
-                                                            uint32_t *count);
+ZODOVAR9_API cstd_status CSTD_CALL cstd_tree_getNumChildren(const cstd_tree *tree, uint32_t *count);
 
 /** Writes 1 if the node has a parent, else 0. @return 0. */
 ZODOVAR9_API cstd_status CSTD_CALL cstd_tree_hasParent(const cstd_tree *tree, uint32_t *truth);
@@ -248,8 +246,7 @@ ZODOVAR9_API cstd_status CSTD_CALL cstd_tree_hasParent(const cstd_tree *tree, ui
 ZODOVAR9_API cstd_status CSTD_CALL cstd_tree_getParent(cstd_tree *tree, cstd_tree **parent);
 
 /** The read-only name of `cstd_tree_getParent`: the same entry point. */
-ZODOVAR9_API cstd_status CSTD_CALL cstd_tree_getParentConst(const cstd_tree *tree,
-                                                            const cstd_tree **parent);
+ZODOVAR9_API cstd_status CSTD_CALL cstd_tree_getParentConst(const cstd_tree *tree, const cstd_tree **parent);
 
 /**
  * Delivers the first child.
@@ -260,13 +257,11 @@ ZODOVAR9_API cstd_status CSTD_CALL cstd_tree_getFirstChild(cstd_tree *tree, cstd
 
 /** As `cstd_tree_getFirstChild`, reading the list through the read-only
  *  accessor `cstd_vector__getBeginEndConst`. */
-ZODOVAR9_API cstd_status CSTD_CALL cstd_tree_getFirstChildConst(const cstd_tree *tree,
-                                                                const cstd_tree **child);
+ZODOVAR9_API cstd_status CSTD_CALL cstd_tree_getFirstChildConst(const cstd_tree *tree, const cstd_tree **child);
 
 /** Writes 1 if the node has a parent and a position above 0, else 0; asks no
  *  list. @return 0. */
-ZODOVAR9_API cstd_status CSTD_CALL cstd_tree_hasPrevSibling(const cstd_tree *tree,
-                                                            uint32_t *truth);
+ZODOVAR9_API cstd_status CSTD_CALL cstd_tree_hasPrevSibling(const cstd_tree *tree, uint32_t *truth);
 
 /**
  * Delivers the sibling before the node, from its stored position alone (one
@@ -278,16 +273,14 @@ ZODOVAR9_API cstd_status CSTD_CALL cstd_tree_hasPrevSibling(const cstd_tree *tre
 ZODOVAR9_API cstd_status CSTD_CALL cstd_tree_getPrevSibling(cstd_tree *tree, cstd_tree **sibling);
 
 /** The read-only name of `cstd_tree_getPrevSibling`: the same entry point. */
-ZODOVAR9_API cstd_status CSTD_CALL cstd_tree_getPrevSiblingConst(const cstd_tree *tree,
-                                                                 const cstd_tree **sibling);
+ZODOVAR9_API cstd_status CSTD_CALL cstd_tree_getPrevSiblingConst(const cstd_tree *tree, const cstd_tree **sibling);
 
 /**
  * Writes 1 if the node has a parent and a position below the parent's last,
  * else 0; a root asks no list.
  * @return the count's status, with the truth value untouched if it failed.
  */
-ZODOVAR9_API cstd_status CSTD_CALL cstd_tree_hasNextSibling(const cstd_tree *tree,
-                                                            uint32_t *truth);
+ZODOVAR9_API cstd_status CSTD_CALL cstd_tree_hasNextSibling(const cstd_tree *tree, uint32_t *truth);
 
 /**
  * Delivers the sibling after the node. The parent's count bounds the read: a
@@ -299,8 +292,7 @@ ZODOVAR9_API cstd_status CSTD_CALL cstd_tree_hasNextSibling(const cstd_tree *tre
 ZODOVAR9_API cstd_status CSTD_CALL cstd_tree_getNextSibling(cstd_tree *tree, cstd_tree **sibling);
 
 /** The read-only name of `cstd_tree_getNextSibling`: the same entry point. */
-ZODOVAR9_API cstd_status CSTD_CALL cstd_tree_getNextSiblingConst(const cstd_tree *tree,
-                                                                 const cstd_tree **sibling);
+ZODOVAR9_API cstd_status CSTD_CALL cstd_tree_getNextSiblingConst(const cstd_tree *tree, const cstd_tree **sibling);
 
 /**
  * Writes the number of ancestors: 0 for a root, 1 for its child.
@@ -308,8 +300,7 @@ ZODOVAR9_API cstd_status CSTD_CALL cstd_tree_getNextSiblingConst(const cstd_tree
  *         root, with -1 written. The climb uses constant memory and stops
  *         within a few laps of the cycle.
  */
-ZODOVAR9_API cstd_status CSTD_CALL cstd_tree_getDepthFromRoot(const cstd_tree *tree,
-                                                              int32_t *depth);
+ZODOVAR9_API cstd_status CSTD_CALL cstd_tree_getDepthFromRoot(const cstd_tree *tree, int32_t *depth);
 
 /* ---- depth-first search -------------------------------------------------- */
 
@@ -327,14 +318,12 @@ ZODOVAR9_API cstd_status CSTD_CALL cstd_tree_getDepthFromRoot(const cstd_tree *t
  *         cycle of parent links; a failed list call's status. `*next` is
  *         written only when a node is delivered.
  */
-ZODOVAR9_API cstd_status CSTD_CALL cstd_tree_getNextSearchElement(cstd_tree *tree,
-                                                                  int32_t searchType,
+ZODOVAR9_API cstd_status CSTD_CALL cstd_tree_getNextSearchElement(cstd_tree *tree, int32_t searchType,
                                                                   cstd_tree **next);
 
 /** The read-only form: hands its arguments to `cstd_tree_getNextSearchElement`
  *  and returns its status. */
-ZODOVAR9_API cstd_status CSTD_CALL cstd_tree_getNextSearchElementConst(const cstd_tree *tree,
-                                                                       int32_t searchType,
+ZODOVAR9_API cstd_status CSTD_CALL cstd_tree_getNextSearchElementConst(const cstd_tree *tree, int32_t searchType,
                                                                        const cstd_tree **next);
 
 /**
@@ -345,8 +334,7 @@ ZODOVAR9_API cstd_status CSTD_CALL cstd_tree_getNextSearchElementConst(const cst
  *         `cstd_tree_errParentCycle` on a cycle of parent links; a failed
  *         count's status (the truth value then 0).
  */
-ZODOVAR9_API cstd_status CSTD_CALL cstd_tree_hasNextSearchElement(const cstd_tree *tree,
-                                                                  int32_t searchType,
+ZODOVAR9_API cstd_status CSTD_CALL cstd_tree_hasNextSearchElement(const cstd_tree *tree, int32_t searchType,
                                                                   uint32_t *truth);
 
 /* --- Payload access and node copy ------------------------------------- */
@@ -395,8 +383,7 @@ ZODOVAR9_API cstd_status CSTD_CALL cstd_tree_getDataPtr(const cstd_tree *tree, v
  *         slot or copy left it and the destination's own `vtable`. Nothing is
  *         undone.
  */
-ZODOVAR9_API cstd_status CSTD_CALL cstd_tree_assign(cstd_tree *destination,
-                                                    const cstd_tree *source);
+ZODOVAR9_API cstd_status CSTD_CALL cstd_tree_assign(cstd_tree *destination, const cstd_tree *source);
 
 /**
  * Builds `tree` (raw storage, overwritten, never released) as a copy of
@@ -421,8 +408,7 @@ ZODOVAR9_API cstd_status CSTD_CALL cstd_tree_assign(cstd_tree *destination,
  *         payload: release the list with `cstd_vector_cstd_treePtr_destruct`
  *         on `&tree->children`.
  */
-ZODOVAR9_API cstd_status CSTD_CALL cstd_tree_constructCopy(cstd_tree *tree,
-                                                           const cstd_tree *source);
+ZODOVAR9_API cstd_status CSTD_CALL cstd_tree_constructCopy(cstd_tree *tree, const cstd_tree *source);
 
 #ifdef __cplusplus
 }

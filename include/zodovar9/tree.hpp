@@ -63,42 +63,25 @@ public:
     std::string message(int code) const override
     {
         switch (code) {
-        case 0:
-            return "success";
-        case cstd_tree_errWrongParent:
-            return "cstd_tree_errWrongParent";
-        case cstd_tree_errNoParent:
-            return "cstd_tree_errNoParent";
-        case cstd_tree_errNoChild:
-            return "cstd_tree_errNoChild";
-        case cstd_tree_errNoPrevSibling:
-            return "cstd_tree_errNoPrevSibling";
-        case cstd_tree_errNoNextSibling:
-            return "cstd_tree_errNoNextSibling";
-        case cstd_tree_errSearchEnd:
-            return "cstd_tree_errSearchEnd";
-        case cstd_tree_errParentCycle:
-            return "cstd_tree_errParentCycle";
-        case cstd_tree_errPayloadMismatch:
-            return "cstd_tree_errPayloadMismatch";
-        case csys_errNoMemory:
-            return "csys_errNoMemory";
-        case csys_errInvalidArgument:
-            return "csys_errInvalidArgument";
-        case csys_errOutOfRange:
-            return "csys_errOutOfRange";
-        case csys_errOverflow:
-            return "csys_errOverflow";
-        case cstd_tree_errPayloadThrew:
-            return "cstd_tree_errPayloadThrew";
-        case cstd_tree_errNoSuchOperation:
-            return "cstd_tree_errNoSuchOperation";
-        default:
-            break;
+        case 0: return "success";
+        case cstd_tree_errWrongParent: return "cstd_tree_errWrongParent";
+        case cstd_tree_errNoParent: return "cstd_tree_errNoParent";
+        case cstd_tree_errNoChild: return "cstd_tree_errNoChild";
+        case cstd_tree_errNoPrevSibling: return "cstd_tree_errNoPrevSibling";
+        case cstd_tree_errNoNextSibling: return "cstd_tree_errNoNextSibling";
+        case cstd_tree_errSearchEnd: return "cstd_tree_errSearchEnd";
+        case cstd_tree_errParentCycle: return "cstd_tree_errParentCycle";
+        case cstd_tree_errPayloadMismatch: return "cstd_tree_errPayloadMismatch";
+        case csys_errNoMemory: return "csys_errNoMemory";
+        case csys_errInvalidArgument: return "csys_errInvalidArgument";
+        case csys_errOutOfRange: return "csys_errOutOfRange";
+        case csys_errOverflow: return "csys_errOverflow";
+        case cstd_tree_errPayloadThrew: return "cstd_tree_errPayloadThrew";
+        case cstd_tree_errNoSuchOperation: return "cstd_tree_errNoSuchOperation";
+        default: break;
         }
         char text[32];
-        std::snprintf(text, sizeof text, "status 0x%08lx",
-                      static_cast<unsigned long>(static_cast<uint32_t>(code)));
+        std::snprintf(text, sizeof text, "status 0x%08lx", static_cast<unsigned long>(static_cast<uint32_t>(code)));
         return text;
     }
 
@@ -107,16 +90,11 @@ public:
     std::error_condition default_error_condition(int code) const noexcept override
     {
         switch (code) {
-        case csys_errNoMemory:
-            return std::errc::not_enough_memory;
-        case csys_errInvalidArgument:
-            return std::errc::invalid_argument;
-        case csys_errOutOfRange:
-            return std::errc::result_out_of_range;
-        case csys_errOverflow:
-            return std::errc::value_too_large;
-        default:
-            return {code, *this};
+        case csys_errNoMemory: return std::errc::not_enough_memory;
+        case csys_errInvalidArgument: return std::errc::invalid_argument;
+        case csys_errOutOfRange: return std::errc::result_out_of_range;
+        case csys_errOverflow: return std::errc::value_too_large;
+        default: return {code, *this};
         }
     }
 };
@@ -232,8 +210,7 @@ struct element_table {
     static cstd_status CSTD_CALL assign(void *destination, const void *source) noexcept
     {
         if constexpr (std::is_copy_assignable_v<T>)
-            return guarded(
-                [=] { *static_cast<T *>(destination) = *static_cast<const T *>(source); });
+            return guarded([=] { *static_cast<T *>(destination) = *static_cast<const T *>(source); });
         else
             return errNoSuchOperation;
     }
@@ -260,10 +237,8 @@ inline cstd_status end_of_subtree(const cstd_tree *node, const cstd_tree **stop)
     for (;;) {
         uint32_t has = 0;
         cstd_status status = cstd_tree_hasNextSibling(node, &has);
-        if (status < 0)
-            return status;
-        if (has)
-            return cstd_tree_getNextSiblingConst(node, stop);
+        if (status < 0) return status;
+        if (has) return cstd_tree_getNextSiblingConst(node, stop);
         const cstd_tree *parent = nullptr;
         if (cstd_tree_getParentConst(node, &parent) < 0) {
             *stop = nullptr;
@@ -280,8 +255,7 @@ cstd_status copy_subtree(const cstd_tree *source, cstd_tree **out, CopyNode copy
 {
     cstd_tree *root = nullptr;
     cstd_status status = copy_node(source, &root);
-    if (status < 0)
-        return status;
+    if (status < 0) return status;
     try {
         const cstd_tree *stop = nullptr;
         status = end_of_subtree(source, &stop);
@@ -290,22 +264,18 @@ cstd_status copy_subtree(const cstd_tree *source, cstd_tree **out, CopyNode copy
         const cstd_tree *current = source;
         while (status >= 0) {
             const cstd_tree *next = nullptr;
-            status =
-                cstd_tree_getNextSearchElementConst(current, cstd_tree_searchDepthFirst, &next);
+            status = cstd_tree_getNextSearchElementConst(current, cstd_tree_searchDepthFirst, &next);
             if (status == cstd_tree_errSearchEnd || (status >= 0 && next == stop)) {
                 *out = root;
                 return 0;
             }
-            if (status < 0)
-                break;
+            if (status < 0) break;
             const cstd_tree *parent = nullptr;
             (void)cstd_tree_getParentConst(next, &parent);
-            while (path.back().first != parent)
-                path.pop_back();
+            while (path.back().first != parent) path.pop_back();
             cstd_tree *copy = nullptr;
             status = copy_node(next, &copy);
-            if (status < 0)
-                break;
+            if (status < 0) break;
             status = cstd_tree_addChild(path.back().second, copy);
             if (status < 0) {
                 (void)cstd_tree_deleteThisAndAllDescendants(&copy);
@@ -335,21 +305,18 @@ inline cstd_status copy_children(const cstd_tree *source, cstd_tree *destination
 {
     const cstd_tree *child = nullptr;
     cstd_status status = cstd_tree_getFirstChildConst(source, &child);
-    if (status == cstd_tree_errNoChild)
-        return 0;
+    if (status == cstd_tree_errNoChild) return 0;
     while (status >= 0) {
         cstd_tree *copy = nullptr;
         status = copy_subtree(child, &copy, copy_raw_node);
-        if (status < 0)
-            return status;
+        if (status < 0) return status;
         status = cstd_tree_addChild(destination, copy);
         if (status < 0) {
             (void)cstd_tree_deleteThisAndAllDescendants(&copy);
             return status;
         }
         status = cstd_tree_getNextSiblingConst(child, &child);
-        if (status == cstd_tree_errNoNextSibling)
-            return 0;
+        if (status == cstd_tree_errNoNextSibling) return 0;
     }
     return status;
 }
@@ -364,12 +331,11 @@ inline cstd_status copy_raw_node(const cstd_tree *source, cstd_tree **out) noexc
     if (is_tree_family(source->vtable)) {
         status = cstd_tree_tree_new(&node);
         if (status >= 0)
-            status = copy_children(static_cast<const cstd_tree *>(data_of(source)),
-                                   static_cast<cstd_tree *>(data_of(node)));
+            status =
+                copy_children(static_cast<const cstd_tree *>(data_of(source)), static_cast<cstd_tree *>(data_of(node)));
     } else {
         status = cstd_tree_newWithSizeAndVtable(&node, source->dataSize, source->vtable);
-        if (status >= 0)
-            status = cstd_tree_setData(node, data_of(source));
+        if (status >= 0) status = cstd_tree_setData(node, data_of(source));
     }
     if (status < 0) {
         (void)cstd_tree_delete(&node);
@@ -385,8 +351,7 @@ template <class T>
 struct payload {
     static_assert(std::is_object_v<T> && !std::is_const_v<T> && !std::is_volatile_v<T>,
                   "a payload is a non-const object type");
-    static_assert(alignof(T) <= alignof(std::max_align_t),
-                  "payload blocks are aligned for std::max_align_t at most");
+    static_assert(alignof(T) <= alignof(std::max_align_t), "payload blocks are aligned for std::max_align_t at most");
     static_assert(std::is_nothrow_destructible_v<T>, "a payload's destructor must not throw");
 
     template <class... Args>
@@ -394,14 +359,13 @@ struct payload {
     {
         auto build = [&](void *element) { ::new (element) T(std::forward<Args>(args)...); };
         using build_type = decltype(build);
-        const construct_source source{
-            [](void *element, const void *argument) noexcept {
-                return guarded([&] { (*static_cast<const build_type *>(argument))(element); });
-            },
-            &build};
+        const construct_source source{[](void *element, const void *argument) noexcept {
+                                          return guarded(
+                                              [&] { (*static_cast<const build_type *>(argument))(element); });
+                                      },
+                                      &build};
         pending_source() = &source;
-        cstd_status status =
-            cstd_tree_newWithSizeAndVtable(node, sizeof(T), &element_table<T>::table);
+        cstd_status status = cstd_tree_newWithSizeAndVtable(node, sizeof(T), &element_table<T>::table);
         pending_source() = nullptr;
         return status;
     }
@@ -423,12 +387,10 @@ struct family_payload {
     static cstd_status make(cstd_tree **node, Args &&...args) noexcept
     {
         cstd_status status = New(node);
-        if (status < 0 || (!SetWhenEmpty && sizeof...(Args) == 0))
-            return status;
+        if (status < 0 || (!SetWhenEmpty && sizeof...(Args) == 0)) return status;
         const T value = T(std::forward<Args>(args)...);
         status = SetData(*node, &value);
-        if (status < 0)
-            (void)cstd_tree_delete(node);
+        if (status < 0) (void)cstd_tree_delete(node);
         return status;
     }
     static cstd_status copy(const cstd_tree *source, cstd_tree **node) noexcept
@@ -444,8 +406,7 @@ struct payload<int32_t> : family_payload<int32_t, &cstd_tree32s_new, &cstd_tree3
 };
 template <>
 struct payload<cmath_xformLinear>
-    : family_payload<cmath_xformLinear, &cstd_tree_cmath_xformLinear_new,
-                     &cstd_tree_cmath_xformLinear_setData, false> {
+    : family_payload<cmath_xformLinear, &cstd_tree_cmath_xformLinear_new, &cstd_tree_cmath_xformLinear_setData, false> {
 };
 
 template <>
@@ -454,10 +415,8 @@ struct payload<cstd_tree> {
     static cstd_status make(cstd_tree **node, const cstd_tree &inner) noexcept
     {
         cstd_status status = cstd_tree_tree_new(node);
-        if (status >= 0)
-            status = copy_children(&inner, static_cast<cstd_tree *>(data_of(*node)));
-        if (status < 0)
-            (void)cstd_tree_delete(node);
+        if (status >= 0) status = copy_children(&inner, static_cast<cstd_tree *>(data_of(*node)));
+        if (status < 0) (void)cstd_tree_delete(node);
         return status;
     }
     static cstd_status copy(const cstd_tree *source, cstd_tree **node) noexcept
@@ -489,15 +448,14 @@ public:
         /** The element type: `T`, or the node handle. */
         using value_type = std::conditional_t<Nodes, basic_node_ref<T, Const>, T>;
         /** What dereferencing gives: `T&` (`const T&`), or a node handle. */
-        using reference = std::conditional_t<Nodes, basic_node_ref<T, Const>,
-                                             std::conditional_t<Const, const T &, T &>>;
+        using reference =
+            std::conditional_t<Nodes, basic_node_ref<T, Const>, std::conditional_t<Const, const T &, T &>>;
         /** Distances between iterators. */
         using difference_type = std::ptrdiff_t;
         /** Forward in the sense of the C++20 iterator concepts. */
         using iterator_concept = std::forward_iterator_tag;
         /** Handles are values, so for older algorithms the node walk is an input iterator. */
-        using iterator_category =
-            std::conditional_t<Nodes, std::input_iterator_tag, std::forward_iterator_tag>;
+        using iterator_category = std::conditional_t<Nodes, std::input_iterator_tag, std::forward_iterator_tag>;
 
         /** The end iterator. */
         iterator() = default;
@@ -507,8 +465,7 @@ public:
             if constexpr (Nodes)
                 return basic_node_ref<T, Const>(current_);
             else
-                return *static_cast<std::conditional_t<Const, const T, T> *>(
-                    detail::data_of(current_));
+                return *static_cast<std::conditional_t<Const, const T, T> *>(detail::data_of(current_));
         }
         /** Steps to the next node of the subtree; throws `error` if the library fails. */
         iterator &operator++()
@@ -516,11 +473,9 @@ public:
             node_type *next = nullptr;
             cstd_status status;
             if constexpr (Const)
-                status = cstd_tree_getNextSearchElementConst(current_, cstd_tree_searchDepthFirst,
-                                                             &next);
+                status = cstd_tree_getNextSearchElementConst(current_, cstd_tree_searchDepthFirst, &next);
             else
-                status =
-                    cstd_tree_getNextSearchElement(current_, cstd_tree_searchDepthFirst, &next);
+                status = cstd_tree_getNextSearchElement(current_, cstd_tree_searchDepthFirst, &next);
             if (status == cstd_tree_errSearchEnd || (status >= 0 && next == stop_))
                 current_ = nullptr;
             else if (status < 0)
@@ -537,17 +492,11 @@ public:
             return before;
         }
         /** Iterators are equal at the same node (or both at the end). */
-        friend bool operator==(const iterator &a, const iterator &b) noexcept
-        {
-            return a.current_ == b.current_;
-        }
+        friend bool operator==(const iterator &a, const iterator &b) noexcept { return a.current_ == b.current_; }
 
     private:
         friend class pre_order_view;
-        iterator(node_type *current, const cstd_tree *stop) noexcept
-            : current_(current), stop_(stop)
-        {
-        }
+        iterator(node_type *current, const cstd_tree *stop) noexcept : current_(current), stop_(stop) {}
         node_type *current_ = nullptr;
         const cstd_tree *stop_ = nullptr;
     };
@@ -560,8 +509,7 @@ public:
     {
         if (node) {
             cstd_status status = detail::end_of_subtree(node, &stop_);
-            if (status < 0)
-                detail::raise(make_error_code(status), "pre_order");
+            if (status < 0) detail::raise(make_error_code(status), "pre_order");
         }
     }
     /** @return an iterator at the subtree's first node. */
@@ -649,10 +597,7 @@ public:
         /** `n` children back. */
         friend iterator operator-(iterator i, difference_type n) noexcept { return i -= n; }
         /** The number of children between two positions. */
-        friend difference_type operator-(const iterator &a, const iterator &b) noexcept
-        {
-            return a.at_ - b.at_;
-        }
+        friend difference_type operator-(const iterator &a, const iterator &b) noexcept { return a.at_ - b.at_; }
         /** Equal at the same position. */
         friend bool operator==(const iterator &, const iterator &) = default;
         /** Ordered by position. */
@@ -671,8 +616,7 @@ public:
     {
         std::error_code ec;
         *this = children_view(node, ec);
-        if (ec)
-            detail::raise(ec, "children");
+        if (ec) detail::raise(ec, "children");
     }
     /** The children of `node`; on failure `ec` is set and the range empty. */
     children_view(node_type *node, std::error_code &ec) noexcept
@@ -759,8 +703,7 @@ public:
     basic_node_ref root() const noexcept
     {
         basic_node_ref at = *this;
-        for (basic_node_ref up = at.parent(); up; up = up.parent())
-            at = up;
+        for (basic_node_ref up = at.parent(); up; up = up.parent()) at = up;
         return at;
     }
     /** @return the first child, or null; throws `error` if the library fails. */
@@ -768,8 +711,7 @@ public:
     {
         std::error_code ec;
         basic_node_ref r = first_child(ec);
-        if (ec)
-            detail::raise(ec, "first_child");
+        if (ec) detail::raise(ec, "first_child");
         return r;
     }
     /** @return the first child, or null (also on failure, with `ec` set). */
@@ -789,8 +731,7 @@ public:
     {
         std::error_code ec;
         basic_node_ref r = next_sibling(ec);
-        if (ec)
-            detail::raise(ec, "next_sibling");
+        if (ec) detail::raise(ec, "next_sibling");
         return r;
     }
     /** @return the next sibling, or null (also on failure, with `ec` set). */
@@ -811,8 +752,7 @@ public:
     {
         std::error_code ec;
         basic_node_ref r = prev_sibling(ec);
-        if (ec)
-            detail::raise(ec, "prev_sibling");
+        if (ec) detail::raise(ec, "prev_sibling");
         return r;
     }
     /** @return the previous sibling, or null (also on failure, with `ec` set). */
@@ -834,8 +774,7 @@ public:
     {
         std::error_code ec;
         std::size_t d = depth(ec);
-        if (ec)
-            detail::raise(ec, "depth");
+        if (ec) detail::raise(ec, "depth");
         return d;
     }
     /** @return the number of ancestors (0 on failure, with `ec` set). */
@@ -849,10 +788,7 @@ public:
     /** @return the children, a random-access range of handles. */
     children_view<T, Const> children() const { return children_view<T, Const>(node_); }
     /** @return the children (empty on failure, with `ec` set). */
-    children_view<T, Const> children(std::error_code &ec) const noexcept
-    {
-        return children_view<T, Const>(node_, ec);
-    }
+    children_view<T, Const> children(std::error_code &ec) const noexcept { return children_view<T, Const>(node_, ec); }
     /** @return the number of children. */
     std::size_t child_count() const { return children().size(); }
     /** @return child `i`; throws `error` (`csys_errOutOfRange`) past the last. */
@@ -860,28 +796,20 @@ public:
     {
         std::error_code ec;
         basic_node_ref r = child(i, ec);
-        if (ec)
-            detail::raise(ec, "child");
+        if (ec) detail::raise(ec, "child");
         return r;
     }
     /** @return child `i`, or null with `ec` set (`csys_errOutOfRange` past the last). */
     basic_node_ref child(std::size_t i, std::error_code &ec) const noexcept
     {
         children_view<T, Const> all(node_, ec);
-        if (!ec && i >= all.size())
-            detail::set(ec, csys_errOutOfRange);
+        if (!ec && i >= all.size()) detail::set(ec, csys_errOutOfRange);
         return ec ? basic_node_ref() : all.begin()[static_cast<std::ptrdiff_t>(i)];
     }
     /** @return this node's subtree in pre-order, as payload references. */
-    pre_order_view<T, Const, false> pre_order() const
-    {
-        return pre_order_view<T, Const, false>(node_);
-    }
+    pre_order_view<T, Const, false> pre_order() const { return pre_order_view<T, Const, false>(node_); }
     /** @return this node's subtree in pre-order, as node handles. */
-    pre_order_view<T, Const, true> pre_order_nodes() const
-    {
-        return pre_order_view<T, Const, true>(node_);
-    }
+    pre_order_view<T, Const, true> pre_order_nodes() const { return pre_order_view<T, Const, true>(node_); }
 
     /** @return a deep copy of this node's subtree as a tree of its own
      *  (exactly one copy of each payload); on failure nothing is left and the
@@ -892,15 +820,9 @@ public:
 
     /** Appends a new child holding a copy of `value`. @return its handle.
      *  Throws T's exception, or `error`; on failure nothing changed. */
-    basic_node_ref add_child(const T &value) const requires(!Const)
-    {
-        return emplace_child(value);
-    }
+    basic_node_ref add_child(const T &value) const requires(!Const) { return emplace_child(value); }
     /** Appends a new child holding `value`, moved. @return its handle. */
-    basic_node_ref add_child(T &&value) const requires(!Const)
-    {
-        return emplace_child(std::move(value));
-    }
+    basic_node_ref add_child(T &&value) const requires(!Const) { return emplace_child(std::move(value)); }
     /** Appends a new child holding a copy of `value`. @return its handle, or
      *  null with `ec` set (nothing changed). */
     basic_node_ref add_child(const T &value, std::error_code &ec) const noexcept requires(!Const)
@@ -917,8 +839,7 @@ public:
         detail::caught() = nullptr;
         std::error_code ec;
         basic_node_ref child = attach_new(ec, std::forward<Args>(args)...);
-        if (ec)
-            detail::raise(ec, "add_child");
+        if (ec) detail::raise(ec, "add_child");
         return child;
     }
     /** Attaches the whole of `subtree` as the last child, which takes
@@ -927,21 +848,18 @@ public:
     {
         std::error_code ec;
         basic_node_ref r = add_child(std::move(subtree), ec);
-        if (ec)
-            detail::raise(ec, "add_child");
+        if (ec) detail::raise(ec, "add_child");
         return r;
     }
     /** As `add_child(tree&&)`; on failure `subtree` keeps its nodes and `ec`
      *  is set (`csys_errInvalidArgument` for an empty tree). */
-    basic_node_ref add_child(tree<T> &&subtree, std::error_code &ec) const noexcept
-        requires(!Const);
+    basic_node_ref add_child(tree<T> &&subtree, std::error_code &ec) const noexcept requires(!Const);
     /** Detaches `child` with its subtree. @return the subtree, now owned by
      *  the caller; throws `error` (`cstd_tree_errWrongParent` if `child` is
      *  not a child of this node). */
     tree<T> remove_child(basic_node_ref child) const requires(!Const);
     /** As `remove_child(child)`; on failure an empty tree, with `ec` set. */
-    tree<T> remove_child(basic_node_ref child, std::error_code &ec) const noexcept
-        requires(!Const);
+    tree<T> remove_child(basic_node_ref child, std::error_code &ec) const noexcept requires(!Const);
 
 private:
     template <class... Args>
@@ -951,8 +869,7 @@ private:
         cstd_status status = detail::payload<T>::make(&child, std::forward<Args>(args)...);
         if (status >= 0) {
             status = cstd_tree_addChild(node_, child);
-            if (status < 0)
-                (void)cstd_tree_deleteThisAndAllDescendants(&child);
+            if (status < 0) (void)cstd_tree_deleteThisAndAllDescendants(&child);
         }
         detail::set(ec, status);
         return basic_node_ref(status < 0 ? nullptr : child);
@@ -990,8 +907,7 @@ public:
         detail::caught() = nullptr;
         std::error_code ec;
         detail::set(ec, detail::payload<T>::make(&root_, std::forward<Args>(args)...));
-        if (ec)
-            detail::raise(ec, "tree");
+        if (ec) detail::raise(ec, "tree");
     }
     /** @return a one-node tree holding a copy of `value`, or an empty tree
      *  with `ec` set. */
@@ -1034,18 +950,14 @@ public:
      *  delete allocated. */
     void reset() noexcept
     {
-        if (root_ && cstd_tree_deleteThisAndAllDescendants(&root_) < 0)
-            root_ = nullptr;
+        if (root_ && cstd_tree_deleteThisAndAllDescendants(&root_) < 0) root_ = nullptr;
     }
     /** @return true for a tree without nodes. */
     bool empty() const noexcept { return root_ == nullptr; }
     /** @return true unless empty. */
     explicit operator bool() const noexcept { return root_ != nullptr; }
     /** @return the number of nodes; throws `error` if the walk fails. */
-    std::size_t size() const
-    {
-        return static_cast<std::size_t>(std::ranges::distance(pre_order_nodes()));
-    }
+    std::size_t size() const { return static_cast<std::size_t>(std::ranges::distance(pre_order_nodes())); }
 
     /** @return the root (null for an empty tree). */
     node_ref<T> root() noexcept { return node_ref<T>(root_); }
@@ -1054,20 +966,11 @@ public:
     /** @return the whole tree in pre-order, as payload references. */
     pre_order_view<T, false, false> pre_order() { return pre_order_view<T, false, false>(root_); }
     /** @return the whole tree in pre-order, as read-only payload references. */
-    pre_order_view<T, true, false> pre_order() const
-    {
-        return pre_order_view<T, true, false>(root_);
-    }
+    pre_order_view<T, true, false> pre_order() const { return pre_order_view<T, true, false>(root_); }
     /** @return the whole tree in pre-order, as node handles. */
-    pre_order_view<T, false, true> pre_order_nodes()
-    {
-        return pre_order_view<T, false, true>(root_);
-    }
+    pre_order_view<T, false, true> pre_order_nodes() { return pre_order_view<T, false, true>(root_); }
     /** @return the whole tree in pre-order, as read-only node handles. */
-    pre_order_view<T, true, true> pre_order_nodes() const
-    {
-        return pre_order_view<T, true, true>(root_);
-    }
+    pre_order_view<T, true, true> pre_order_nodes() const { return pre_order_view<T, true, true>(root_); }
 
     /** @return a deep copy. Throws T's exception, or `error`; this tree is unchanged. */
     tree clone() const { return root_ ? root().clone() : tree(); }
@@ -1088,8 +991,7 @@ public:
     {
         std::error_code ec;
         erase(node, ec);
-        if (ec)
-            detail::raise(ec, "erase");
+        if (ec) detail::raise(ec, "erase");
     }
     /** As `erase(node)`, reporting in `ec`. */
     void erase(node_ref<T> node, std::error_code &ec) noexcept
@@ -1102,8 +1004,7 @@ public:
         cstd_tree *doomed = node.get();
         // The library detaches an attached node before it destroys it.
         cstd_status status = cstd_tree_deleteThisAndAllDescendants(&doomed);
-        if (status >= 0 && is_root)
-            root_ = nullptr;
+        if (status >= 0 && is_root) root_ = nullptr;
         detail::set(ec, status);
     }
 
@@ -1118,8 +1019,7 @@ public:
     {
         std::error_code ec;
         std::vector<tree> children = release(node, ec);
-        if (ec)
-            detail::raise(ec, "release");
+        if (ec) detail::raise(ec, "release");
         return children;
     }
     /** As `release(node)`, reporting in `ec`; on failure the tree is as it
@@ -1132,8 +1032,7 @@ public:
             return result;
         }
         children_view<T, false> children(node.get(), ec);
-        if (ec)
-            return result;
+        if (ec) return result;
         std::vector<cstd_tree *> kept;
         try {
             kept.reserve(children.size());
@@ -1142,8 +1041,7 @@ public:
             detail::set(ec, csys_errNoMemory);
             return result;
         }
-        for (node_ref<T> child : children)
-            kept.push_back(child.get());
+        for (node_ref<T> child : children) kept.push_back(child.get());
         const bool is_root = node.get() == root_;
         cstd_tree *doomed = node.get();
         cstd_status status = cstd_tree_deleteThisButNotDescendants(&doomed);
@@ -1151,16 +1049,13 @@ public:
             // Put back the children that the failed call already let go.
             for (cstd_tree *child : kept) {
                 uint32_t has = 0;
-                if (cstd_tree_hasParent(child, &has) >= 0 && !has)
-                    (void)cstd_tree_addChild(node.get(), child);
+                if (cstd_tree_hasParent(child, &has) >= 0 && !has) (void)cstd_tree_addChild(node.get(), child);
             }
             detail::set(ec, status);
             return result;
         }
-        if (is_root)
-            root_ = nullptr;
-        for (cstd_tree *child : kept)
-            result.push_back(adopt(child));
+        if (is_root) root_ = nullptr;
+        for (cstd_tree *child : kept) result.push_back(adopt(child));
         ec.clear();
         return result;
     }
@@ -1180,10 +1075,7 @@ public:
     }
 
 private:
-    bool owns(node_ref<T> node) const noexcept
-    {
-        return node && root_ && node.root().get() == root_;
-    }
+    bool owns(node_ref<T> node) const noexcept { return node && root_ && node.root().get() == root_; }
 
     cstd_tree *root_ = nullptr;
 };
@@ -1204,18 +1096,15 @@ tree<T> basic_node_ref<T, Const>::clone() const
     detail::caught() = nullptr;
     cstd_tree *copy = nullptr;
     cstd_status status = detail::copy_subtree(node_, &copy, &detail::payload<T>::copy);
-    if (status < 0)
-        detail::raise(make_error_code(status), "clone");
+    if (status < 0) detail::raise(make_error_code(status), "clone");
     return tree<T>::adopt(copy);
 }
 
 template <class T, bool Const>
-basic_node_ref<T, Const> basic_node_ref<T, Const>::add_child(tree<T> &&subtree,
-                                                             std::error_code &ec) const noexcept
+basic_node_ref<T, Const> basic_node_ref<T, Const>::add_child(tree<T> &&subtree, std::error_code &ec) const noexcept
     requires(!Const)
 {
-    cstd_status status =
-        subtree.empty() ? csys_errInvalidArgument : cstd_tree_addChild(node_, subtree.get());
+    cstd_status status = subtree.empty() ? csys_errInvalidArgument : cstd_tree_addChild(node_, subtree.get());
     detail::set(ec, status);
     return basic_node_ref(status < 0 ? nullptr : subtree.disown());
 }
@@ -1225,17 +1114,15 @@ tree<T> basic_node_ref<T, Const>::remove_child(basic_node_ref child) const requi
 {
     std::error_code ec;
     tree<T> removed = remove_child(child, ec);
-    if (ec)
-        detail::raise(ec, "remove_child");
+    if (ec) detail::raise(ec, "remove_child");
     return removed;
 }
 
 template <class T, bool Const>
-tree<T> basic_node_ref<T, Const>::remove_child(basic_node_ref child,
-                                               std::error_code &ec) const noexcept requires(!Const)
+tree<T> basic_node_ref<T, Const>::remove_child(basic_node_ref child, std::error_code &ec) const noexcept
+    requires(!Const)
 {
-    cstd_status status =
-        child ? cstd_tree_removeChild(node_, child.get()) : csys_errInvalidArgument;
+    cstd_status status = child ? cstd_tree_removeChild(node_, child.get()) : csys_errInvalidArgument;
     detail::set(ec, status);
     return tree<T>::adopt(status < 0 ? nullptr : child.get());
 }
@@ -1245,8 +1132,7 @@ tree<T> basic_node_ref<T, Const>::remove_child(basic_node_ref child,
 // Both views only point into the tree, so their iterators outlive them.
 /// @cond INTERNAL
 template <class T, bool Const, bool Nodes>
-inline constexpr bool
-    std::ranges::enable_borrowed_range<zodovar9::pre_order_view<T, Const, Nodes>> = true;
+inline constexpr bool std::ranges::enable_borrowed_range<zodovar9::pre_order_view<T, Const, Nodes>> = true;
 template <class T, bool Const>
 inline constexpr bool std::ranges::enable_borrowed_range<zodovar9::children_view<T, Const>> = true;
 /// @endcond

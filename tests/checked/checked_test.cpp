@@ -42,20 +42,16 @@ TEST(CheckedDeath, EachMessage)
         // Pointers read or written through, the first or a later one named;
         // `p` of the new and delete entries may name none, but not be none.
         {"cstd_tree_construct: tree is none", [] { cstd_tree_construct(nullptr); }},
-        {"cstd_tree_deleteThisAndAllDescendants: p is none",
-         [] { cstd_tree_deleteThisAndAllDescendants(nullptr); }},
+        {"cstd_tree_deleteThisAndAllDescendants: p is none", [] { cstd_tree_deleteThisAndAllDescendants(nullptr); }},
         {"cstd_tree_addChild: child is none", [] { cstd_tree_addChild(fresh(), nullptr); }},
         {"cstd_tree_removeChild: parent is none", [] { cstd_tree_removeChild(nullptr, fresh()); }},
-        {"cstd_tree_getNumChildren: count is none",
-         [] { cstd_tree_getNumChildren(fresh(), nullptr); }},
-        {"cstd_tree_getParent: parent is none",
-         [] { cstd_tree_getParentConst(fresh(), nullptr); }},
+        {"cstd_tree_getNumChildren: count is none", [] { cstd_tree_getNumChildren(fresh(), nullptr); }},
+        {"cstd_tree_getParent: parent is none", [] { cstd_tree_getParentConst(fresh(), nullptr); }},
         {"cstd_tree_getNextSearchElement: tree is none",
          [] { cstd_tree_getNextSearchElementConst(nullptr, kDepthFirst, &gConstOut); }},
         {"cstd_tree_assign: source is none", [] { cstd_tree_assign(fresh(), nullptr); }},
         // A family entry is the core's, and so is its name in the message.
-        {"cstd_tree_getDataPtr: tree is none",
-         [] { cstd_tree_cmath_xformLinear_getDataPtr(nullptr, &gData); }},
+        {"cstd_tree_getDataPtr: tree is none", [] { cstd_tree_cmath_xformLinear_getDataPtr(nullptr, &gData); }},
         // Places that disagree, for each helper's user: navigation, the
         // search step, attachment.
         {"cstd_tree_getNextSibling: tree has a parent but a negative indexInParent",
@@ -72,13 +68,11 @@ TEST(CheckedDeath, EachMessage)
          [] { cstd_tree_addChild(fresh(), misplaced(false)); }},
         // Attaching a node below itself or its own descendant would close the
         // parent links into a cycle; the root here is three levels above.
-        {"cstd_tree_addChild: the child is the parent",
-         [] { gOut = fresh(), cstd_tree_tree_addChild(gOut, gOut); }},
+        {"cstd_tree_addChild: the child is the parent", [] { gOut = fresh(), cstd_tree_tree_addChild(gOut, gOut); }},
         {"cstd_tree_addChild: the child is an ancestor of the parent",
          [] {
              cstd_tree *chain[4] = {fresh(), fresh(), fresh(), fresh()};
-             for (int i = 1; i < 4; ++i)
-                 ASSERT_EQ(cstd_tree_addChild(chain[i - 1], chain[i]), 0);
+             for (int i = 1; i < 4; ++i) ASSERT_EQ(cstd_tree_addChild(chain[i - 1], chain[i]), 0);
              cstd_tree_addChild(chain[3], chain[0]);
          }},
         {"cstd_tree_setData: value is none but the payload is copied from it",

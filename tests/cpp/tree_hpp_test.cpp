@@ -34,8 +34,7 @@ struct Counted {
     Counted(const Counted &o) : value(o.value)
     {
         if (throw_at && --throw_at == 0) {
-            if (bad_alloc)
-                throw std::bad_alloc();
+            if (bad_alloc) throw std::bad_alloc();
             throw std::runtime_error("copy refused");
         }
         ++copies, ++live;
@@ -46,10 +45,7 @@ struct Counted {
         return *this;
     }
     ~Counted() { ++destroyed, --live; }
-    static void reset()
-    {
-        defaults = copies = assigns = destroyed = live = throw_at = 0, bad_alloc = false;
-    }
+    static void reset() { defaults = copies = assigns = destroyed = live = throw_at = 0, bad_alloc = false; }
 };
 
 class TreeHpp : public ::testing::Test {
@@ -147,10 +143,8 @@ TEST_F(TreeHpp, CloneOfAFailingPayloadLeavesNothingAndTheSourceUnchanged)
 
 TEST_F(TreeHpp, PreOrderIsAForwardRangeBoundedByItsSubtree)
 {
-    static_assert(
-        std::ranges::forward_range<decltype(std::declval<tree<int32_t> &>().pre_order())>);
-    static_assert(std::ranges::random_access_range<
-                  decltype(std::declval<zodovar9::node_ref<int32_t>>().children())>);
+    static_assert(std::ranges::forward_range<decltype(std::declval<tree<int32_t> &>().pre_order())>);
+    static_assert(std::ranges::random_access_range<decltype(std::declval<zodovar9::node_ref<int32_t>>().children())>);
 
     tree<std::string> t("r");
     auto a = t.root().add_child("a");
@@ -160,8 +154,7 @@ TEST_F(TreeHpp, PreOrderIsAForwardRangeBoundedByItsSubtree)
     t.root().add_child("c").add_child("c1");
 
     std::vector<std::string> seen;
-    for (auto &v : t.pre_order())
-        seen.push_back(v);
+    for (auto &v : t.pre_order()) seen.push_back(v);
     EXPECT_EQ(seen, (std::vector<std::string>{"r", "a", "a1", "a2", "a2a", "b", "c", "c1"}));
 
     struct Case {
@@ -173,12 +166,9 @@ TEST_F(TreeHpp, PreOrderIsAForwardRangeBoundedByItsSubtree)
         {t.root().child(2), {"c", "c1"}}, // runs to the end of the tree
         {t.root().child(1), {"b"}},
     };
-    for (const Case &c : cases)
-        EXPECT_TRUE(std::ranges::equal(c.from.pre_order(), c.expected)) << c.expected.front();
+    for (const Case &c : cases) EXPECT_TRUE(std::ranges::equal(c.from.pre_order(), c.expected)) << c.expected.front();
 
-    EXPECT_EQ(
-        std::ranges::count_if(t.pre_order(), [](const std::string &s) { return s.size() == 2; }),
-        3);
+    EXPECT_EQ(std::ranges::count_if(t.pre_order(), [](const std::string &s) { return s.size() == 2; }), 3);
     EXPECT_EQ(*std::ranges::find(t.pre_order(), "a2"), "a2");
     std::ranges::for_each(a.pre_order(), [](std::string &s) { s += '!'; });
     EXPECT_EQ(a.child(1).child(0).value(), "a2a!");
@@ -207,8 +197,7 @@ TEST_F(TreeHpp, EraseReleaseAndRemoveMoveOwnershipAsDocumented)
     tree<Counted> t = counted_tree();
     auto one = t.root().child(0);
 
-    tree<Counted> taken =
-        t.root().remove_child(t.root().child(1)); // 2 leaves, owned by the caller
+    tree<Counted> taken = t.root().remove_child(t.root().child(1)); // 2 leaves, owned by the caller
     EXPECT_EQ(values(taken), std::vector<int>{2});
     EXPECT_FALSE(taken.root().parent());
     t.root().add_child(std::move(taken));
@@ -240,8 +229,7 @@ TEST_F(TreeHpp, FailuresBecomeCodesInTheLibrarysCategory)
         {zodovar9::errPayloadThrew, "cstd_tree_errPayloadThrew"},
         {CSTD_STATUS_FAILURE(0x0FFF), "status 0x80000fff"},
     };
-    for (auto [status, name] : names)
-        EXPECT_EQ(zodovar9::make_error_code(status).message(), name);
+    for (auto [status, name] : names) EXPECT_EQ(zodovar9::make_error_code(status).message(), name);
     EXPECT_FALSE(zodovar9::make_error_code(1)); // positive statuses are success
     EXPECT_EQ(zodovar9::make_error_code(csys_errNoMemory), std::errc::not_enough_memory);
 

@@ -34,14 +34,8 @@ cstd_tree *const kUnset = reinterpret_cast<cstd_tree *>(std::uintptr_t{0x5A5A});
 enum Kind { kValue, kBytes, kTabled, kTree, kValueTabled };
 const cstd_vtable kTable = probe::table({});
 const cstd_vtable kDestructOnly = probe::table({false, false, false, true, -1});
-uint32_t sizeOf(Kind k)
-{
-    return k == kBytes || k == kTabled ? 4 : k == kTree ? sizeof(cstd_tree) : 0;
-}
-const cstd_vtable *tableOf(Kind k)
-{
-    return k == kTabled ? &kTable : k == kValueTabled ? &kDestructOnly : nullptr;
-}
+uint32_t sizeOf(Kind k) { return k == kBytes || k == kTabled ? 4 : k == kTree ? sizeof(cstd_tree) : 0; }
+const cstd_vtable *tableOf(Kind k) { return k == kTabled ? &kTable : k == kValueTabled ? &kDestructOnly : nullptr; }
 bool assigns(Kind k) { return k == kTabled || k == kTree; } // its table has an `assign` slot
 
 struct Payload {
@@ -124,10 +118,7 @@ int nextInWalk(int x) // pre-order: the first child, else the next sibling of x 
     return -1;
 }
 int depth(int x) { return m[x].parent < 0 ? 0 : 1 + depth(m[x].parent); }
-bool above(int a, int x)
-{
-    return x >= 0 && (x == a || above(a, m[x].parent));
-} // a is x or an ancestor
+bool above(int a, int x) { return x >= 0 && (x == a || above(a, m[x].parent)); } // a is x or an ancestor
 bool childlessRoot(int x) { return m[x].live && m[x].parent < 0 && m[x].kids.empty(); }
 void subtree(int x, std::vector<int> &out)
 {
@@ -176,16 +167,13 @@ size_t sync()
         if (trace) {
             std::fprintf(stderr, "    %s -> %d\n", probe::name(c.fn), c.status);
         }
-        const auto *a = reinterpret_cast<const void *>(
-            static_cast<std::uintptr_t>(c.args.empty() ? 0 : c.args[0]));
+        const auto *a = reinterpret_cast<const void *>(static_cast<std::uintptr_t>(c.args.empty() ? 0 : c.args[0]));
         using probe::Fn;
-        if (c.status >= 0 && (c.fn == Fn::cstd_vector__constructWithVtable ||
-                              c.fn == Fn::cstd_vector__constructCopy)) {
+        if (c.status >= 0 && (c.fn == Fn::cstd_vector__constructWithVtable || c.fn == Fn::cstd_vector__constructCopy)) {
             arrays.insert(a);
         } else if (c.status >= 0 && c.fn == Fn::cstd_vector__destruct) {
             arrays.erase(a);
-        } else if (c.status >= 0 &&
-                   (c.fn == Fn::slot_construct || c.fn == Fn::slot_constructCopy)) {
+        } else if (c.status >= 0 && (c.fn == Fn::slot_construct || c.fn == Fn::slot_constructCopy)) {
             elements.insert(a);
         } else if (c.status >= 0 && c.fn == Fn::slot_destruct) {
             elements.erase(a);
@@ -243,20 +231,14 @@ bool holdsStorage(const cstd_vector *v)
 bool payloadIs(const Payload &p, const cstd_tree *t)
 {
     const auto *inner = static_cast<const cstd_tree *>(t->data);
-    if (t->dataSize != sizeOf(p.kind) ||
-        (p.kind == kTree ? t->vtable == nullptr : t->vtable != tableOf(p.kind))) {
+    if (t->dataSize != sizeOf(p.kind) || (p.kind == kTree ? t->vtable == nullptr : t->vtable != tableOf(p.kind))) {
         return false;
     }
     switch (p.known ? p.kind : kTabled) {
-    case kBytes:
-        return *static_cast<const int32_t *>(t->data) == p.bytes;
-    case kTabled:
-        return true; // unknown: the recorded slots write nothing
-    case kTree:
-        return reinterpret_cast<std::uintptr_t>(inner->data) == p.value &&
-               inner->vtable == p.inner;
-    default:
-        return reinterpret_cast<std::uintptr_t>(t->data) == p.value;
+    case kBytes: return *static_cast<const int32_t *>(t->data) == p.bytes;
+    case kTabled: return true; // unknown: the recorded slots write nothing
+    case kTree: return reinterpret_cast<std::uintptr_t>(inner->data) == p.value && inner->vtable == p.inner;
+    default: return reinterpret_cast<std::uintptr_t>(t->data) == p.value;
     }
 }
 
@@ -278,14 +260,12 @@ void verify()
         uint32_t count = 99;
         need(cstd_tree_getNumChildren(t, &count) == 0 && count == n.kids.size(), "child count");
         const cstd_status first = cstd_tree_getFirstChild(t, &c);
-        need(n.kids.empty() ? first == cstd_tree_errNoChild && c == kUnset : first == 0,
-             "first child");
+        need(n.kids.empty() ? first == cstd_tree_errNoChild && c == kUnset : first == 0, "first child");
         for (size_t i = 0; i < n.kids.size(); ++i) {
             cstd_tree *next = kUnset;
             need(c == node(n.kids[i]), "children differ from the model's");
             const cstd_status st2 = cstd_tree_getNextSibling(c, &next);
-            need(i + 1 < n.kids.size() ? st2 == 0
-                                       : st2 == cstd_tree_errNoNextSibling && next == kUnset,
+            need(i + 1 < n.kids.size() ? st2 == 0 : st2 == cstd_tree_errNoNextSibling && next == kUnset,
                  "next sibling");
             c = next;
         }
@@ -296,8 +276,7 @@ void verify()
     }
     need(listOf(&arr) == items, "the array differs from the model's");
     uint32_t live = 0;
-    need(csys_memory_getLiveBlockCount(&live) == 0 && live == blocks,
-         "live blocks differ from the model's");
+    need(csys_memory_getLiveBlockCount(&live) == 0 && live == blocks, "live blocks differ from the model's");
     need(probe::liveArrays() == built && probe::liveElements() == born, "live arrays or elements");
     sync();
 }
@@ -307,33 +286,26 @@ void verify()
 // would; then links left half made are repaired and the model read back.
 void recover(const std::vector<int> &mayEnd, cstd_tree *const *before)
 {
-    auto ending = [&](int x) {
-        return std::find(mayEnd.begin(), mayEnd.end(), x) != mayEnd.end();
-    };
+    auto ending = [&](int x) { return std::find(mayEnd.begin(), mayEnd.end(), x) != mayEnd.end(); };
     for (int x = 0; x < kSlots; ++x) {
         cstd_tree *t = node(x);
-        need(x >= kHeapSlots || t == nullptr || t == before[x],
-             "a failed call left a new record in the slot");
+        need(x >= kHeapSlots || t == nullptr || t == before[x], "a failed call left a new record in the slot");
         if (x < kHeapSlots && (t == nullptr || !__sanitizer_get_ownership(t))) {
             need(!m[x].live || ending(x), "a failed call released a node it had no business with");
             heap[x] = nullptr;
             m[x] = Node{};
         } else if (!m[x].live) {
-            need(x >= kHeapSlots && arrays.count(&t->children) == 0,
-                 "a failed call left a new node");
+            need(x >= kHeapSlots && arrays.count(&t->children) == 0, "a failed call left a new node");
         } else if (arrays.count(&t->children) == 0) { // destroyed, not released
             need(ending(x), "a failed call took apart a node it had no business with");
             if (t->dataSize != 0 && t->data != nullptr) {
-                const bool element =
-                    t->vtable == &kTable
-                        ? elements.count(t->data) != 0
-                        : arrays.count(&static_cast<cstd_tree *>(t->data)->children) != 0;
+                const bool element = t->vtable == &kTable
+                                         ? elements.count(t->data) != 0
+                                         : arrays.count(&static_cast<cstd_tree *>(t->data)->children) != 0;
                 need(!element || t->vtable->destruct(t->data) >= 0, "payload clean-up");
                 need(csys_memory_free_internal(&t->data) == 0, "payload release");
             }
-            need(x >= kHeapSlots ||
-                     csys_memory_free_internal(reinterpret_cast<void **>(&heap[x])) == 0,
-                 "release");
+            need(x >= kHeapSlots || csys_memory_free_internal(reinterpret_cast<void **>(&heap[x])) == 0, "release");
             m[x] = Node{};
         }
     }
@@ -344,24 +316,19 @@ void recover(const std::vector<int> &mayEnd, cstd_tree *const *before)
     std::vector<int> listed(kSlots, 0);
     for (int x = 0; x < kSlots; ++x) {
         cstd_tree *t = node(x);
-        need(!m[x].live || t->parent == nullptr || slotOf(t->parent) >= 0,
-             "a link names a lost node");
+        need(!m[x].live || t->parent == nullptr || slotOf(t->parent) >= 0, "a link names a lost node");
         for (cstd_tree *e : m[x].live ? listOf(&t->children) : std::vector<cstd_tree *>{}) {
-            need(slotOf(e) >= 0 && ++listed[slotOf(e)] == 1,
-                 "a list names a lost node, or two lists one node");
+            need(slotOf(e) >= 0 && ++listed[slotOf(e)] == 1, "a list names a lost node, or two lists one node");
             if (e->parent == t) {
                 keep[x].push_back(e);
             }
         }
     }
     for (int x = 0; x < kSlots; ++x) {
-        need(!m[x].live || cstd_vector_cstd_treePtr_clear(&node(x)->children) == 0,
-             "emptying a list");
+        need(!m[x].live || cstd_vector_cstd_treePtr_clear(&node(x)->children) == 0, "emptying a list");
     }
     for (int x = 0; x < kSlots; ++x) {
-        need(!m[x].live || !node(x)->parent ||
-                 cstd_tree_removeChild(node(x)->parent, node(x)) == 0,
-             "detaching");
+        need(!m[x].live || !node(x)->parent || cstd_tree_removeChild(node(x)->parent, node(x)) == 0, "detaching");
     }
     for (int x = 0; x < kSlots; ++x) {
         for (cstd_tree *e : keep[x]) {
@@ -394,8 +361,8 @@ void recover(const std::vector<int> &mayEnd, cstd_tree *const *before)
 
 // One mutating call: its status against the model's, then the model updated
 // or, after a failure, read back.
-void mutate(const std::function<cstd_status()> &f, cstd_status want,
-            const std::function<void()> &apply, const std::vector<int> &mayEnd = {})
+void mutate(const std::function<cstd_status()> &f, cstd_status want, const std::function<void()> &apply,
+            const std::vector<int> &mayEnd = {})
 {
     cstd_tree *before[kHeapSlots];
     std::copy(heap, heap + kHeapSlots, before);
@@ -429,15 +396,13 @@ cstd_status build(int x, Kind kind) // a new heap node, or a record built in pla
     if (x < kHeapSlots) {
         return kind == kValue   ? cstd_tree_new(&heap[x])
                : kind == kBytes ? cstd_tree32s_new(&heap[x])
-               : kind == kTree
-                   ? cstd_tree_tree_new(&heap[x])
-                   : cstd_tree_newWithSizeAndVtable(&heap[x], sizeOf(kind), tableOf(kind));
+               : kind == kTree  ? cstd_tree_tree_new(&heap[x])
+                                : cstd_tree_newWithSizeAndVtable(&heap[x], sizeOf(kind), tableOf(kind));
     }
     return kind == kValue   ? cstd_tree_construct(node(x))
            : kind == kBytes ? cstd_tree32s_construct(node(x))
-           : kind == kTree
-               ? cstd_tree_tree_construct(node(x))
-               : cstd_tree_constructWithSizeAndVtable(node(x), sizeOf(kind), tableOf(kind));
+           : kind == kTree  ? cstd_tree_tree_construct(node(x))
+                            : cstd_tree_constructWithSizeAndVtable(node(x), sizeOf(kind), tableOf(kind));
 }
 
 void query(int a, int which, int b)
@@ -454,57 +419,31 @@ void query(int a, int which, int b)
     const int walk = b % 4 ? nextInWalk(a) : -1;
     switch (which % 16) {
     case 0:
-        gives(call([&] { return cstd_tree_getNumChildren(t, &count); }), count,
-              static_cast<uint32_t>(x.kids.size()));
+        gives(call([&] { return cstd_tree_getNumChildren(t, &count); }), count, static_cast<uint32_t>(x.kids.size()));
         break;
-    case 1:
-        gives(call([&] { return cstd_tree_hasParent(t, &flag); }), flag, uint32_t{x.parent >= 0});
-        break;
-    case 2:
-        delivers(call([&] { return cstd_tree_getParent(t, &out); }), out, x.parent,
-                 cstd_tree_errNoParent);
-        break;
+    case 1: gives(call([&] { return cstd_tree_hasParent(t, &flag); }), flag, uint32_t{x.parent >= 0}); break;
+    case 2: delivers(call([&] { return cstd_tree_getParent(t, &out); }), out, x.parent, cstd_tree_errNoParent); break;
     case 3:
-        delivers(call([&] { return cstd_tree_getParentConst(t, &cout); }), cout, x.parent,
-                 cstd_tree_errNoParent);
+        delivers(call([&] { return cstd_tree_getParentConst(t, &cout); }), cout, x.parent, cstd_tree_errNoParent);
         break;
-    case 4:
-        delivers(call([&] { return cstd_tree_getFirstChild(t, &out); }), out, first,
-                 cstd_tree_errNoChild);
-        break;
+    case 4: delivers(call([&] { return cstd_tree_getFirstChild(t, &out); }), out, first, cstd_tree_errNoChild); break;
     case 5:
-        delivers(call([&] { return cstd_tree_getFirstChildConst(t, &cout); }), cout, first,
-                 cstd_tree_errNoChild);
+        delivers(call([&] { return cstd_tree_getFirstChildConst(t, &cout); }), cout, first, cstd_tree_errNoChild);
         break;
-    case 6:
-        gives(call([&] { return cstd_tree_hasPrevSibling(t, &flag); }), flag, uint32_t{prev >= 0});
-        break;
-    case 7:
-        delivers(call([&] { return cstd_tree_getPrevSibling(t, &out); }), out, prev, noPrev);
-        break;
-    case 8:
-        delivers(call([&] { return cstd_tree_getPrevSiblingConst(t, &cout); }), cout, prev,
-                 noPrev);
-        break;
+    case 6: gives(call([&] { return cstd_tree_hasPrevSibling(t, &flag); }), flag, uint32_t{prev >= 0}); break;
+    case 7: delivers(call([&] { return cstd_tree_getPrevSibling(t, &out); }), out, prev, noPrev); break;
+    case 8: delivers(call([&] { return cstd_tree_getPrevSiblingConst(t, &cout); }), cout, prev, noPrev); break;
     case 9: {
         const cstd_status st = call([&] { return cstd_tree_hasNextSibling(t, &flag); });
         gives(st, flag, uint32_t{next >= 0});
         need((st < 0) == (flag == 7), "next-sibling truth written on failure, or not on success");
         break;
     }
-    case 10:
-        delivers(call([&] { return cstd_tree_getNextSibling(t, &out); }), out, next, noNext);
-        break;
-    case 11:
-        delivers(call([&] { return cstd_tree_getNextSiblingConst(t, &cout); }), cout, next,
-                 noNext);
-        break;
-    case 12:
-        gives(call([&] { return cstd_tree_getDepthFromRoot(t, &d); }), d, int32_t{depth(a)});
-        break;
+    case 10: delivers(call([&] { return cstd_tree_getNextSibling(t, &out); }), out, next, noNext); break;
+    case 11: delivers(call([&] { return cstd_tree_getNextSiblingConst(t, &cout); }), cout, next, noNext); break;
+    case 12: gives(call([&] { return cstd_tree_getDepthFromRoot(t, &d); }), d, int32_t{depth(a)}); break;
     case 13: {
-        const cstd_status st =
-            call([&] { return cstd_tree_hasNextSearchElement(t, type, &flag); });
+        const cstd_status st = call([&] { return cstd_tree_hasNextSearchElement(t, type, &flag); });
         gives(st, flag, uint32_t{walk >= 0});
         need(st >= 0 || flag == 0, "failed search test left its truth value other than 0");
         break;
@@ -514,8 +453,8 @@ void query(int a, int which, int b)
                  type == cstd_tree_searchDepthFirst ? cstd_tree_errSearchEnd : 0);
         break;
     default:
-        delivers(call([&] { return cstd_tree_getNextSearchElementConst(t, type, &cout); }), cout,
-                 walk, type == cstd_tree_searchDepthFirst ? cstd_tree_errSearchEnd : 0);
+        delivers(call([&] { return cstd_tree_getNextSearchElementConst(t, type, &cout); }), cout, walk,
+                 type == cstd_tree_searchDepthFirst ? cstd_tree_errSearchEnd : 0);
     }
     verify();
 }
@@ -549,8 +488,7 @@ void arrayStep(int which, int b, int v)
         st = call([&] { return cstd_vector_cstd_treePtr_getElementConst(&arr, at, &found); });
         want = inside ? 0 : csys_errOutOfRange;
         need(st < 0 ? found == kUnset
-                    : !agrees(st, want) || !inside ||
-                          *static_cast<cstd_tree *const *>(found) == items[at],
+                    : !agrees(st, want) || !inside || *static_cast<cstd_tree *const *>(found) == items[at],
              "element");
         break;
     case 5:
@@ -561,9 +499,7 @@ void arrayStep(int which, int b, int v)
         st = call([&] { return cstd_vector_cstd_treePtr_clearAndFreeMemory(&arr); });
         after.clear();
         break;
-    case 7:
-        st = call([&] { return cstd_vector_cstd_treePtr_reserve(&arr, at); });
-        break;
+    case 7: st = call([&] { return cstd_vector_cstd_treePtr_reserve(&arr, at); }); break;
     default: // from a node's children list
         if (!m[b].live) {
             return;
@@ -594,8 +530,7 @@ void step(const uint8_t *&in, const uint8_t *end)
         byte = in < end ? *in++ : 0;
     }
     const int op = bytes[0] % 15, a = bytes[1] % kSlots, b = bytes[2] % kSlots, v = bytes[3];
-    std::snprintf(stepText, sizeof stepText, "op %d, %d, %d, %d; fault %u:%d", op, a, b, v,
-                  faultAt, faultStatus);
+    std::snprintf(stepText, sizeof stepText, "op %d, %d, %d, %d; fault %u:%d", op, a, b, v, faultAt, faultStatus);
     statusText[0] = 0;
     if (trace) {
         std::fprintf(stderr, "step %d: %s\n", stepNo, stepText);
@@ -607,17 +542,15 @@ void step(const uint8_t *&in, const uint8_t *end)
         subtree(a, ends); // what a deletion of a may take with it
     }
     if (op <= 1 && x.live && m[b].live && b < kHeapSlots && !above(b, a)) { // attach b below a
-        mutate([&] { return cstd_tree_addChild(node(a), node(b)); },
-               m[b].parent >= 0 ? cstd_tree_errWrongParent : 0,
+        mutate([&] { return cstd_tree_addChild(node(a), node(b)); }, m[b].parent >= 0 ? cstd_tree_errWrongParent : 0,
                [&] {
                    m[b].parent = a;
                    x.kids.push_back(b);
                });
     } else if (op == 2 && x.live && m[b].live) { // detach b from a
-        mutate([&] { return cstd_tree_removeChild(node(a), node(b)); },
-               m[b].parent == a ? 0 : cstd_tree_errWrongParent, [&] { detach(b); });
-    } else if (op == 3 &&
-               (a < kHeapSlots || !x.live)) { // a new node in slot a, deleting the one it held
+        mutate([&] { return cstd_tree_removeChild(node(a), node(b)); }, m[b].parent == a ? 0 : cstd_tree_errWrongParent,
+               [&] { detach(b); });
+    } else if (op == 3 && (a < kHeapSlots || !x.live)) { // a new node in slot a, deleting the one it held
         mutate([&] { return build(a, kind); }, 0,
                [&] {
                    cstd_tree *made = node(a);
@@ -629,8 +562,7 @@ void step(const uint8_t *&in, const uint8_t *end)
                },
                ends);
     } else if (op == 4 && a < kHeapSlots && !x.live) { // deleting none calls nothing
-        need(call([&] { return cstd_tree_deleteThisAndAllDescendants(&heap[a]); }) == 0 &&
-                 lastCalls == 0,
+        need(call([&] { return cstd_tree_deleteThisAndAllDescendants(&heap[a]); }) == 0 && lastCalls == 0,
              "deleting none");
     } else if (op == 4 && x.live) { // the deletions, and destruction in place
         const int how = a >= kHeapSlots ? 3 : v % 3;
@@ -647,8 +579,7 @@ void step(const uint8_t *&in, const uint8_t *end)
             0,
             [&] {
                 const cstd_tree *t = node(a);
-                need(how == 3 ? !t->parent && t->indexInParent == -1 && !t->data && !t->dataSize &&
-                                    !t->vtable
+                need(how == 3 ? !t->parent && t->indexInParent == -1 && !t->data && !t->dataSize && !t->vtable
                               : t == nullptr,
                      "a deletion left the pointer set, or a destruction a record not raw");
                 for (int k : how == 2 ? std::vector<int>(x.kids) : std::vector<int>{}) {
@@ -657,14 +588,12 @@ void step(const uint8_t *&in, const uint8_t *end)
                 kill(a);
             },
             ends);
-    } else if (op == 5 &&
-               x.live) { // set the payload: a value, 4 bytes, or a childless root to assign from
+    } else if (op == 5 && x.live) { // set the payload: a value, 4 bytes, or a childless root to assign from
         const auto word = static_cast<int32_t>(v * 0x01010101u);
         const Kind k = x.pay.kind;
-        const void *value = k == kTree ? static_cast<const void *>(node(b))
-                            : sizeOf(k) == 0
-                                ? reinterpret_cast<const void *>(std::uintptr_t{0x1000} + v * 16)
-                                : &word;
+        const void *value = k == kTree       ? static_cast<const void *>(node(b))
+                            : sizeOf(k) == 0 ? reinterpret_cast<const void *>(std::uintptr_t{0x1000} + v * 16)
+                                             : &word;
         if (k != kTree || childlessRoot(b)) {
             mutate([&] { return cstd_tree_setData(node(a), value); },
                    k == kTree && sizeOf(m[b].pay.kind) != 0 ? cstd_tree_errPayloadMismatch : 0,
@@ -672,21 +601,18 @@ void step(const uint8_t *&in, const uint8_t *end)
                        if (k == kTree) { // the payload node takes the source's value and table
                            x.pay = {kTree, m[b].pay.known, m[b].pay.value, tableOf(m[b].pay.kind)};
                        } else { // the recorded `assign` slot writes nothing
-                           x.pay = {k, k != kTabled, reinterpret_cast<std::uintptr_t>(value),
-                                    nullptr, word};
+                           x.pay = {k, k != kTabled, reinterpret_cast<std::uintptr_t>(value), nullptr, word};
                        }
                    });
         }
     } else if (op == 6 && a == b && x.live) { // assigning a node to itself writes nothing
         mutate([&] { return cstd_tree_assign(node(a), node(a)); }, 0, [] {});
-    } else if (op == 6 && childlessRoot(a) &&
-               childlessRoot(b)) { // copies are shallow: only childless roots
+    } else if (op == 6 && childlessRoot(a) && childlessRoot(b)) { // copies are shallow: only childless roots
         const Kind k = x.pay.kind, from = m[b].pay.kind;
         const bool fits = sizeOf(k) == sizeOf(from) && (!assigns(k) || k == from);
-        mutate([&] { return cstd_tree_assign(node(a), node(b)); },
-               fits ? 0 : cstd_tree_errPayloadMismatch, [&] { x.pay = m[b].pay; });
-    } else if (op == 7 && a >= kHeapSlots && !x.live &&
-               childlessRoot(b)) { // copy b into a record in place
+        mutate([&] { return cstd_tree_assign(node(a), node(b)); }, fits ? 0 : cstd_tree_errPayloadMismatch,
+               [&] { x.pay = m[b].pay; });
+    } else if (op == 7 && a >= kHeapSlots && !x.live && childlessRoot(b)) { // copy b into a record in place
         mutate([&] { return cstd_tree_constructCopy(node(a), node(b)); }, 0,
                [&] {
                    create(a, m[b].pay.kind);
@@ -697,8 +623,8 @@ void step(const uint8_t *&in, const uint8_t *end)
     } else if (op == 11 || op == 12) {
         arrayStep(a + v / 8, b, v);
     } else if (op >= 13) { // the next call's fault: which of its system calls, with what status
-        static const cstd_status kStatuses[] = {csys_errNoMemory, csys_errOutOfRange,
-                                                CSTD_STATUS_FAILURE(0x0F00), 1, 0x100};
+        static const cstd_status kStatuses[] = {csys_errNoMemory, csys_errOutOfRange, CSTD_STATUS_FAILURE(0x0F00), 1,
+                                                0x100};
         faultAt = 1 + v % 40;
         faultStatus = kStatuses[b % 5];
         return;
@@ -713,8 +639,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     probe::reset();
     uint32_t live = 1;
     stepNo = 0;
-    need(csys_memory_getLiveBlockCount(&live) == 0 && live == 0,
-         "the heap is not empty at the start");
+    need(csys_memory_getLiveBlockCount(&live) == 0 && live == 0, "the heap is not empty at the start");
     need(cstd_vector_cstd_treePtr_constructEmpty(&arr) == 0, "array");
     sync();
     items.clear();
@@ -727,8 +652,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     std::snprintf(stepText, sizeof stepText, "the final clean-up");
     for (int x = kSlots - 1; x >= 0; --x) {
         if (m[x].live && (x >= kHeapSlots || m[x].parent < 0)) {
-            need((x >= kHeapSlots ? cstd_tree_destruct(node(x))
-                                  : cstd_tree_deleteThisAndAllDescendants(&heap[x])) == 0,
+            need((x >= kHeapSlots ? cstd_tree_destruct(node(x)) : cstd_tree_deleteThisAndAllDescendants(&heap[x])) == 0,
                  "clean-up");
             kill(x);
         }

@@ -75,9 +75,8 @@ inline ::testing::AssertionResult nothingLive()
     if (liveBlocks() == 0 && liveArrays() == 0 && liveElements() == 0) {
         return ::testing::AssertionSuccess();
     }
-    return ::testing::AssertionFailure()
-           << liveBlocks() << " blocks, " << liveArrays() << " arrays, " << liveElements()
-           << " payload elements still live";
+    return ::testing::AssertionFailure() << liveBlocks() << " blocks, " << liveArrays() << " arrays, " << liveElements()
+                                         << " payload elements still live";
 }
 
 } // namespace probe

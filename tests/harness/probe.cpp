@@ -39,8 +39,7 @@ State &state()
 
 bool matches(const Fault &fault, unsigned occurrence)
 {
-    return fault.mode == Mode::once ? occurrence == fault.occurrence
-                                    : occurrence >= fault.occurrence;
+    return fault.mode == Mode::once ? occurrence == fault.occurrence : occurrence >= fault.occurrence;
 }
 
 template <class... Args>
@@ -49,10 +48,7 @@ std::vector<std::uint64_t> words(Args... args)
     return {word(args)...};
 }
 
-void **pointerAt(std::uint64_t address)
-{
-    return reinterpret_cast<void **>(static_cast<std::uintptr_t>(address));
-}
+void **pointerAt(std::uint64_t address) { return reinterpret_cast<void **>(static_cast<std::uintptr_t>(address)); }
 
 bool builds(Fn fn)
 {
@@ -62,10 +58,8 @@ bool builds(Fn fn)
     case Fn::cstd_vector__constructWithVtableUninit:
     case Fn::cstd_vector__constructFillWithVtable:
     case Fn::cstd_vector__constructFromBlockWithVtable:
-    case Fn::cstd_vector__constructCopy:
-        return true;
-    default:
-        return false;
+    case Fn::cstd_vector__constructCopy: return true;
+    default: return false;
     }
 }
 
@@ -78,8 +72,7 @@ void noteStray(Fn fn, const std::vector<std::uint64_t> &args)
     }
     State &s = state();
     std::lock_guard lock(s.mutex);
-    if (!s.arrays.contains(
-            reinterpret_cast<const cstd_vector *>(static_cast<std::uintptr_t>(args[0])))) {
+    if (!s.arrays.contains(reinterpret_cast<const cstd_vector *>(static_cast<std::uintptr_t>(args[0])))) {
         ++s.strays;
     }
 }
@@ -161,23 +154,17 @@ cstd_status intercept(Fn fn, Real real, Args... args)
 const char *name(Fn fn)
 {
     switch (fn) {
-#define REZADE9_FUNCTION(name, params, args)                                                      \
-    case Fn::name:                                                                                \
+#define REZADE9_FUNCTION(name, params, args)                                                                           \
+    case Fn::name:                                                                                                     \
         return #name;
 #include "functions.inc"
 #undef REZADE9_FUNCTION
-    case Fn::cmath_xformLinear_initIdentity:
-        return "cmath_xformLinear_initIdentity";
-    case Fn::slot_construct:
-        return "slot construct";
-    case Fn::slot_constructCopy:
-        return "slot constructCopy";
-    case Fn::slot_assign:
-        return "slot assign";
-    case Fn::slot_destruct:
-        return "slot destruct";
-    case Fn::any:
-        break;
+    case Fn::cmath_xformLinear_initIdentity: return "cmath_xformLinear_initIdentity";
+    case Fn::slot_construct: return "slot construct";
+    case Fn::slot_constructCopy: return "slot constructCopy";
+    case Fn::slot_assign: return "slot assign";
+    case Fn::slot_destruct: return "slot destruct";
+    case Fn::any: break;
     }
     return "any";
 }
@@ -259,8 +246,7 @@ void releaseLive(const std::set<const void *> &reached)
     State &s = state();
     for (const void *array : live.arrays) {
         if (reached.contains(array)) {
-            rezade9::impl::cstd_vector__destruct(
-                static_cast<cstd_vector *>(const_cast<void *>(array)));
+            rezade9::impl::cstd_vector__destruct(static_cast<cstd_vector *>(const_cast<void *>(array)));
             std::lock_guard lock(s.mutex);
             s.arrays.erase(static_cast<const cstd_vector *>(array));
         }
@@ -348,20 +334,18 @@ cstd_status CSTD_CALL slotDestruct(void *element)
 
 cstd_vtable table(const Slots &slots)
 {
-    return {slots.construct ? &slotConstruct : nullptr,
-            slots.constructCopy ? &slotConstructCopy : nullptr,
-            slots.assign ? &slotAssign : nullptr, slots.destruct ? &slotDestruct : nullptr,
-            slots.tag};
+    return {slots.construct ? &slotConstruct : nullptr, slots.constructCopy ? &slotConstructCopy : nullptr,
+            slots.assign ? &slotAssign : nullptr, slots.destruct ? &slotDestruct : nullptr, slots.tag};
 }
 
 } // namespace probe
 
 extern "C" {
 
-#define REZADE9_FUNCTION(name, params, args)                                                      \
-    REZADE9_API cstd_status CSTD_CALL name params                                                 \
-    {                                                                                             \
-        return probe::intercept(probe::Fn::name, &rezade9::impl::name, PROBE_UNPACK args);        \
+#define REZADE9_FUNCTION(name, params, args)                                                                           \
+    REZADE9_API cstd_status CSTD_CALL name params                                                                      \
+    {                                                                                                                  \
+        return probe::intercept(probe::Fn::name, &rezade9::impl::name, PROBE_UNPACK args);                             \
     }
 #define PROBE_UNPACK(...) __VA_ARGS__
 #include "functions.inc"

@@ -35,9 +35,7 @@ void onSmallStack(const std::string &what, std::function<void()> body)
     ASSERT_EQ(pthread_attr_setstacksize(&attr, kStack), 0);
     const auto start = std::chrono::steady_clock::now();
     pthread_t thread;
-    auto run = [](void *f) -> void * {
-        return (*static_cast<std::function<void()> *>(f))(), nullptr;
-    };
+    auto run = [](void *f) -> void * { return (*static_cast<std::function<void()> *>(f))(), nullptr; };
     ASSERT_EQ(pthread_create(&thread, &attr, run, &body), 0);
     ASSERT_EQ(pthread_join(thread, nullptr), 0);
     pthread_attr_destroy(&attr);
@@ -61,10 +59,8 @@ int64_t walk(const cstd_tree *node)
 {
     int64_t seen = 0;
     cstd_status status = 0;
-    for (; status >= 0;
-         status = cstd_tree_getNextSearchElementConst(node, cstd_tree_searchDepthFirst, &node)) {
-        if (*static_cast<const int32_t *>(node->data) != seen++)
-            return -1;
+    for (; status >= 0; status = cstd_tree_getNextSearchElementConst(node, cstd_tree_searchDepthFirst, &node)) {
+        if (*static_cast<const int32_t *>(node->data) != seen++) return -1;
     }
     return status == cstd_tree_errSearchEnd ? seen : -1;
 }
@@ -90,9 +86,7 @@ cstd_tree *build(cstd_tree *top, Shape shape, int32_t nodes)
 TEST(Hostile, DeepWideAndHugeTreesUnderEachDeletion)
 {
     using Deletion = cstd_status (*)(cstd_tree **);
-    const Deletion thisAndAll = [](cstd_tree **p) {
-        return cstd_tree_deleteThisAndAllDescendants(p);
-    };
+    const Deletion thisAndAll = [](cstd_tree **p) { return cstd_tree_deleteThisAndAllDescendants(p); };
     const Deletion deleteNode = [](cstd_tree **p) { return cstd_tree_delete(p); };
     const Deletion destruct = [](cstd_tree **p) { return cstd_tree_destruct(*p); };
     // Deleting 20,000 siblings renumbers those behind each: quadratic by design.
@@ -103,18 +97,15 @@ TEST(Hostile, DeepWideAndHugeTreesUnderEachDeletion)
         bool inCallerStorage;
         Deletion run;
     };
-    const Case cases[] = {
-        {"chain, deleteThisAndAllDescendants", kChain, 1'000'000, 999'999, false, thisAndAll},
-        {"chain, delete", kChain, 1'000'000, 999'999, false, deleteNode},
-        {"chain, destruct in caller storage", kChain, 1'000'000, 999'999, true, destruct},
-        {"20,000 children, deleteThisAndAllDescendants", kWide, 20'001, 1, false, thisAndAll},
-        {"20,000 children, destruct in caller storage", kWide, 20'001, 1, true, destruct},
-        {"10,000,001 nodes, deleteThisAndAllDescendants", kMix, 10'000'001, 101, false,
-         thisAndAll}};
+    const Case cases[] = {{"chain, deleteThisAndAllDescendants", kChain, 1'000'000, 999'999, false, thisAndAll},
+                          {"chain, delete", kChain, 1'000'000, 999'999, false, deleteNode},
+                          {"chain, destruct in caller storage", kChain, 1'000'000, 999'999, true, destruct},
+                          {"20,000 children, deleteThisAndAllDescendants", kWide, 20'001, 1, false, thisAndAll},
+                          {"20,000 children, destruct in caller storage", kWide, 20'001, 1, true, destruct},
+                          {"10,000,001 nodes, deleteThisAndAllDescendants", kMix, 10'000'001, 101, false, thisAndAll}};
     for (const Case &c : cases) {
 #if defined(__SANITIZE_ADDRESS__)
-        if (c.nodes > 1'000'000)
-            continue; // 25 s under ASan, whose heap is its own anyway
+        if (c.nodes > 1'000'000) continue; // 25 s under ASan, whose heap is its own anyway
 #endif
         onSmallStack(c.name, [&] {
             // The thread's first node sets up its arena and cache; count from after.
@@ -123,9 +114,7 @@ TEST(Hostile, DeepWideAndHugeTreesUnderEachDeletion)
             const uint32_t before = liveBlocks();
             const size_t heapBefore = mallinfo2().uordblks;
             const int32_t zero = 0;
-            ASSERT_EQ(c.inCallerStorage ? cstd_tree32s_construct(top = &local)
-                                        : cstd_tree32s_new(&top),
-                      0);
+            ASSERT_EQ(c.inCallerStorage ? cstd_tree32s_construct(top = &local) : cstd_tree32s_new(&top), 0);
             ASSERT_EQ(cstd_tree32s_setData(top, &zero), 0);
             int32_t depth = 0;
             EXPECT_EQ(cstd_tree_getDepthFromRoot(build(top, c.shape, c.nodes), &depth), 0);
@@ -158,16 +147,13 @@ TEST(Hostile, ParentLinksInALoop)
     onSmallStack("parent loops", [&] {
         const uint32_t before = liveBlocks();
         for (const Loop &loop : loops) {
-            SCOPED_TRACE(testing::Message()
-                         << loop.length << (loop.listed ? " listed" : " unlisted"));
+            SCOPED_TRACE(testing::Message() << loop.length << (loop.listed ? " listed" : " unlisted"));
             std::vector<cstd_tree> n(loop.length + 1);
-            for (cstd_tree &node : n)
-                ASSERT_EQ(cstd_tree_construct(&node), 0);
+            for (cstd_tree &node : n) ASSERT_EQ(cstd_tree_construct(&node), 0);
             cstd_tree *leaf = &n[loop.length];
             for (int i = 0; i < loop.length; ++i) {
                 cstd_tree *parent = &n[(i + 1) % loop.length];
-                if (!loop.listed)
-                    n[i].parent = parent, n[i].indexInParent = loop.position;
+                if (!loop.listed) n[i].parent = parent, n[i].indexInParent = loop.position;
                 ASSERT_EQ(loop.listed ? cstd_tree_addChild(parent, &n[i]) : 0, 0);
             }
             leaf->parent = &n[0], leaf->indexInParent = loop.listed ? 0 : loop.position;
@@ -182,16 +168,10 @@ TEST(Hostile, ParentLinksInALoop)
                 uint32_t truth = 7;
                 EXPECT_EQ(cstd_tree_getDepthFromRoot(&node, &depth), cstd_tree_errParentCycle);
                 EXPECT_EQ(depth, -1);
-                EXPECT_EQ(cstd_tree_getNextSearchElement(&node, cstd_tree_searchDepthFirst, &next),
-                          expected);
-                EXPECT_EQ(cstd_tree_getNextSearchElementConst(&node, cstd_tree_searchDepthFirst,
-                                                              &constNext),
-                          expected);
-                EXPECT_EQ(
-                    cstd_tree_hasNextSearchElement(&node, cstd_tree_searchDepthFirst, &truth),
-                    expected);
-                EXPECT_EQ(next,
-                          climbs ? leaf : listedChild); // written only when a node is delivered
+                EXPECT_EQ(cstd_tree_getNextSearchElement(&node, cstd_tree_searchDepthFirst, &next), expected);
+                EXPECT_EQ(cstd_tree_getNextSearchElementConst(&node, cstd_tree_searchDepthFirst, &constNext), expected);
+                EXPECT_EQ(cstd_tree_hasNextSearchElement(&node, cstd_tree_searchDepthFirst, &truth), expected);
+                EXPECT_EQ(next, climbs ? leaf : listedChild); // written only when a node is delivered
                 EXPECT_EQ(constNext, climbs ? leaf : listedChild);
                 EXPECT_EQ(truth, climbs ? 0u : 1u);
             }

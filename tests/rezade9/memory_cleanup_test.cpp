@@ -41,8 +41,7 @@ TEST(Cleanup, RunsRecordsLastFirstOnlyOnFailureAndSpendsTheList)
     for (const auto &c : cases) {
         csys_cleanupRecord records[3];
         for (uint32_t i = 0; i < 3; ++i)
-            records[i] = {csys_cleanupKindDestruct, csys_cleanupCodeObject,
-                          const_cast<char *>(names + i), noteAndFail};
+            records[i] = {csys_cleanupKindDestruct, csys_cleanupCodeObject, const_cast<char *>(names + i), noteAndFail};
         uint32_t count = 3;
         cstd_status status = c.status;
         gRan.clear();

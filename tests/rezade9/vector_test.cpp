@@ -32,8 +32,7 @@ Item item(int32_t value) { return {value, kBuilt, 0}; }
 
 cstd_status build(void *element, int32_t value)
 {
-    if (due(g.failIn))
-        return kSlotFailure;
+    if (due(g.failIn)) return kSlotFailure;
     at(element) = item(value);
     ++g.live;
     return 0;
@@ -51,16 +50,14 @@ cstd_status CSTD_CALL constructCopy(void *d, const void *s)
 cstd_status CSTD_CALL assign(void *d, const void *s)
 {
     g.misuse += !built(d) || !built(s);
-    if (due(g.failIn))
-        return kSlotFailure;
+    if (due(g.failIn)) return kSlotFailure;
     at(d).value = at(s).value;
     return 0;
 }
 cstd_status CSTD_CALL destruct(void *e)
 {
     g.misuse += !built(e);
-    if (due(g.destructFailIn))
-        return kSlotFailure;
+    if (due(g.destructFailIn)) return kSlotFailure;
     at(e).state = 0;
     --g.live;
     return 0;
@@ -73,8 +70,7 @@ cstd_status CSTD_CALL plainAssign(void *d, const void *s)
 }
 cstd_status CSTD_CALL poisonAlloc(void *, uint32_t size, void **block) // shows a missing zero-fill
 {
-    if (due(g.allocFailIn))
-        return csys_errNoMemory;
+    if (due(g.allocFailIn)) return csys_errNoMemory;
     *block = size ? std::memset(std::malloc(size), 0xA5, size) : nullptr;
     g.blocks += *block != nullptr;
     return 0;
@@ -107,14 +103,12 @@ protected:
     void TearDown() override
     {
         EXPECT_EQ(cstd_vector__destruct(&array), 0);
-        EXPECT_TRUE(g.live == 0 && g.misuse == 0 && g.blocks == 0)
-            << g.live << g.misuse << g.blocks;
+        EXPECT_TRUE(g.live == 0 && g.misuse == 0 && g.blocks == 0) << g.live << g.misuse << g.blocks;
     }
     bool tracked() const { return GetParam().vtable == &kFull; }
     cstd_status make(cstd_vector &a) const
     {
-        return cstd_vector__constructWithVtableWithMtable(&a, 0, sizeof(Item), GetParam().vtable,
-                                                          0, GetParam().mtable);
+        return cstd_vector__constructWithVtableWithMtable(&a, 0, sizeof(Item), GetParam().vtable, 0, GetParam().mtable);
     }
     static void push(cstd_vector &a, Values values)
     {
@@ -129,8 +123,7 @@ protected:
         uint32_t size;
         cstd_vector__getBeginSize32Const(&a, &begin, &size);
         Values out;
-        for (uint32_t i = 0; i < size; ++i)
-            out.push_back(static_cast<const Item *>(begin)[i].value);
+        for (uint32_t i = 0; i < size; ++i) out.push_back(static_cast<const Item *>(begin)[i].value);
         return out;
     }
     cstd_vector array;
@@ -176,10 +169,8 @@ TEST_P(VectorTest, InsertAndEraseAtEveryPosition)
     }
     char *begin = static_cast<char *>(array.begin);
     EXPECT_EQ(cstd_vector__eraseElement(&array, begin + 1), csys_errInvalidArgument);
-    EXPECT_EQ(cstd_vector__eraseElement(&array, begin + 3 * sizeof(Item)),
-              csys_errInvalidArgument);
-    EXPECT_EQ(
-        cstd_vector__eraseElement(&array, begin + sizeof(Item)) | cstd_vector__popBack(&array), 0);
+    EXPECT_EQ(cstd_vector__eraseElement(&array, begin + 3 * sizeof(Item)), csys_errInvalidArgument);
+    EXPECT_EQ(cstd_vector__eraseElement(&array, begin + sizeof(Item)) | cstd_vector__popBack(&array), 0);
     EXPECT_EQ(values(array), (Values{1}));
     EXPECT_EQ(cstd_vector__popBack(&array) | cstd_vector__popBack(&array), csys_errOutOfRange);
 }
@@ -226,8 +217,7 @@ TEST_P(VectorTest, FailureLeavesTheArrayAsItWas)
     const int failures = tracked() ? 3 : GetParam().mtable ? 1 : 0;
     for (uint32_t room : {4u, 16u}) // grows, or builds in place
         for (size_t op = 0; op < std::size(operations); ++op)
-            for (int failAt = 0; failAt < failures && (tracked() || room == 4 || op == 4);
-                 ++failAt) {
+            for (int failAt = 0; failAt < failures && (tracked() || room == 4 || op == 4); ++failAt) {
                 cstd_vector__clearAndFreeMemory(&array), cstd_vector__reserve(&array, room);
                 push(array, {1, 2, 3, 4});
                 (tracked() ? g.failIn : g.allocFailIn) = failAt;
@@ -258,16 +248,14 @@ TEST_P(TrackedVectorTest, PartialAssignKeepsItsProgressAndRemovalCanBeRepeated)
 }
 
 INSTANTIATE_TEST_SUITE_P(Tables, VectorTest,
-                         ::testing::Values(Variant{"Plain", nullptr, nullptr},
-                                           Variant{"Full", &kFull, nullptr},
+                         ::testing::Values(Variant{"Plain", nullptr, nullptr}, Variant{"Full", &kFull, nullptr},
                                            Variant{"EmptySlots", &kEmptySlots, nullptr},
                                            Variant{"PlainMtable", nullptr, &kPoisoned},
                                            Variant{"FullMtable", &kFull, &kPoisoned},
                                            Variant{"EmptySlotsMtable", &kEmptySlots, &kPoisoned}),
                          [](const auto &info) { return std::string(info.param.name); });
 INSTANTIATE_TEST_SUITE_P(Tables, TrackedVectorTest,
-                         ::testing::Values(Variant{"Full", &kFull, nullptr},
-                                           Variant{"FullMtable", &kFull, &kPoisoned}),
+                         ::testing::Values(Variant{"Full", &kFull, nullptr}, Variant{"FullMtable", &kFull, &kPoisoned}),
                          [](const auto &info) { return std::string(info.param.name); });
 
 TEST(Vector, PointerArrayHotPathsAndRefusals)
@@ -277,8 +265,7 @@ TEST(Vector, PointerArrayHotPathsAndRefusals)
     void *begin = &a, *end = &a, *pointers[6] = {&a, &b, &begin, &end, &pointers, nullptr};
     cstd_vector__getBeginEnd(&a, &begin, &end);
     EXPECT_TRUE(begin == nullptr && end == nullptr); // an empty array allocates nothing
-    for (void *&p : pointers)
-        ASSERT_EQ(cstd_vector__pushBack(&a, &p), 0);
+    for (void *&p : pointers) ASSERT_EQ(cstd_vector__pushBack(&a, &p), 0);
     ASSERT_EQ(cstd_vector__eraseElement(&a, static_cast<void **>(a.begin) + 2), 0);
     cstd_vector__getBeginEnd(&a, &begin, &end);
     const void *expected[] = {&a, &b, &end, &pointers, nullptr};

@@ -31,8 +31,7 @@ using Counts = std::array<long, 3>; // live blocks, arrays, payload elements
 using Setup = std::function<void(struct World &)>;
 
 const cstd_vtable kRec = probe::table({}), kNoConstruct = probe::table({.construct = false}),
-                  kZeroFill = probe::table({.construct = false, .tag = 0}),
-                  kNoAssign = probe::table({.assign = false}),
+                  kZeroFill = probe::table({.construct = false, .tag = 0}), kNoAssign = probe::table({.assign = false}),
                   kNoDestruct = probe::table({.destruct = false});
 
 // A payload kind: a size and table for the core's sized constructors, or a
@@ -48,15 +47,11 @@ struct Payload {
     {
         return construct ? construct(t) : cstd_tree_constructWithSizeAndVtable(t, size, table);
     }
-    cstd_status renew(cstd_tree **p) const
-    {
-        return make ? make(p) : cstd_tree_newWithSizeAndVtable(p, size, table);
-    }
+    cstd_status renew(cstd_tree **p) const { return make ? make(p) : cstd_tree_newWithSizeAndVtable(p, size, table); }
 };
-const Payload kPlain{"plain", 0, nullptr, &cstd_tree_construct, &cstd_tree_new},
-    kNone{"none", 0, nullptr}, kBuffer{"buffer", 8, nullptr}, kRecording{"recording", 8, &kRec},
-    kRecValue{"recording value", 0, &kRec}, kNoCons{"no construct", 8, &kNoConstruct},
-    kZero{"zero-fill", 8, &kZeroFill}, kNoAsg{"no assign", 8, &kNoAssign},
+const Payload kPlain{"plain", 0, nullptr, &cstd_tree_construct, &cstd_tree_new}, kNone{"none", 0, nullptr},
+    kBuffer{"buffer", 8, nullptr}, kRecording{"recording", 8, &kRec}, kRecValue{"recording value", 0, &kRec},
+    kNoCons{"no construct", 8, &kNoConstruct}, kZero{"zero-fill", 8, &kZeroFill}, kNoAsg{"no assign", 8, &kNoAssign},
     kNoDes{"no destruct", 8, &kNoDestruct};
 std::vector<Payload> gFamilies;
 const cstd_vtable *gTreeTable = nullptr;
@@ -71,24 +66,19 @@ Nodes listOf(const cstd_tree *n)
 bool isRoot(const cstd_tree *n) { return n->parent == nullptr && n->indexInParent == -1; }
 cstd_tree *inner(const cstd_tree *n) { return static_cast<cstd_tree *>(n->data); }
 bool slotAssigns(const cstd_tree &n) { return n.vtable != nullptr && n.vtable->assign != nullptr; }
-bool plainBytes(const cstd_tree &n)
-{
-    return n.dataSize != 0 && !slotAssigns(n) && n.vtable != gTreeTable;
-}
+bool plainBytes(const cstd_tree &n) { return n.dataSize != 0 && !slotAssigns(n) && n.vtable != gTreeTable; }
 bool treeData(const cstd_tree &n) { return n.vtable == gTreeTable; }
 // Every node below `n` names its parent and stands where the list has it.
 bool consistent(const cstd_tree *n)
 {
     const Nodes kids = listOf(n);
     for (std::size_t k = 0; k < kids.size(); ++k)
-        if (kids[k]->parent != n || kids[k]->indexInParent != int32_t(k) || !consistent(kids[k]))
-            return false;
+        if (kids[k]->parent != n || kids[k]->indexInParent != int32_t(k) || !consistent(kids[k])) return false;
     return true;
 }
 Nodes postOrder(cstd_tree *n, Nodes out = {})
 {
-    for (cstd_tree *child : listOf(n))
-        out = postOrder(child, std::move(out));
+    for (cstd_tree *child : listOf(n)) out = postOrder(child, std::move(out));
     out.push_back(n);
     return out;
 }
@@ -100,8 +90,7 @@ bool samePayload(const cstd_tree &t, const cstd_tree &src)
 }
 
 struct World {
-    cstd_tree t[2]{}, before[2]{}; // nodes in place (t[0] is acted on), and as the setup left them
-                                   // (or what `p` named)
+    cstd_tree t[2]{}, before[2]{}; // nodes in place (t[0] is acted on), and as the setup left them (or what `p` named)
     cstd_tree *p = nullptr;        // the caller's pointer
     Nodes n;                       // the setup's heap nodes
     unsigned char bytes[64];
@@ -128,8 +117,7 @@ struct World {
         return std::less_equal<const void *>()(this, a) && std::less<const void *>()(a, this + 1);
     }
     bool listed(const cstd_tree *x) const { return old.arrays.contains(&x->children); }
-    bool has(const std::map<cstd_tree *, const void *> &m, const std::set<const void *> &in,
-             cstd_tree *x) const
+    bool has(const std::map<cstd_tree *, const void *> &m, const std::set<const void *> &in, cstd_tree *x) const
     {
         return m.contains(x) && in.contains(m.at(x));
     }
@@ -140,10 +128,7 @@ struct World {
         return listed(x) && has(block, old.blocks, x) == block.contains(x) &&
                has(element, old.elements, x) == element.contains(x);
     }
-    bool husk(cstd_tree *x) const
-    {
-        return !listed(x) && !has(block, old.blocks, x) && !has(element, old.elements, x);
-    }
+    bool husk(cstd_tree *x) const { return !listed(x) && !has(block, old.blocks, x) && !has(element, old.elements, x); }
     // Heap nodes with recording payloads, linked as `parents` says (the index
     // of each one's parent among them; -1: below `root`, or a root).
     void grow(std::initializer_list<int> parents, cstd_tree *root)
@@ -164,10 +149,8 @@ struct World {
         for (const Nodes *list : {&post, &keep})
             for (cstd_tree *x : *list) {
                 up[x] = x->parent;
-                if (x->dataSize != 0)
-                    block[x] = x->data;
-                if (x->vtable == &kRec)
-                    element[x] = x->data;
+                if (x->dataSize != 0) block[x] = x->data;
+                if (x->vtable == &kRec) element[x] = x->data;
             }
     }
     // What the caller can reach: the nodes in place, its pointer, the setup's
@@ -177,11 +160,9 @@ struct World {
     {
         std::set<const void *> seen;
         std::vector<const cstd_tree *> nodes{&t[0], &t[1]};
-        if (live.blocks.contains(p))
-            nodes.push_back(p);
+        if (live.blocks.contains(p)) nodes.push_back(p);
         for (const cstd_tree *x : n)
-            if (old.blocks.contains(x))
-                nodes.push_back(x);
+            if (old.blocks.contains(x)) nodes.push_back(x);
         for (std::size_t k = 0; k < nodes.size(); ++k) { // payload nodes join the walk
             const cstd_tree *x = nodes[k];
             seen.insert({x, &x->children});
@@ -198,10 +179,7 @@ struct World {
 
 struct Check {
     std::string what;
-    void operator()(bool ok, const std::string &text)
-    {
-        what += ok ? "" : (what.empty() ? "" : "; ") + text;
-    }
+    void operator()(bool ok, const std::string &text) { what += ok ? "" : (what.empty() ? "" : "; ") + text; }
 };
 
 using Checker = std::function<void(World &, Check &)>;
@@ -223,21 +201,18 @@ struct Scenario {
 void deletion(World &w, Check &c)
 {
     std::size_t k = 0;
-    while (k < w.post.size() && w.gone(w.post[k]))
-        ++k;
+    while (k < w.post.size() && w.gone(w.post[k])) ++k;
     for (cstd_tree *n : Nodes(w.post.begin(), w.post.begin() + long(k)))
         c((n == w.top && w.failed) || w.husk(n), "a deleted node left its list, block or element");
     Nodes path; // from below the top down to the first node left
-    for (cstd_tree *x = k < w.post.size() ? w.post[k] : nullptr; x != nullptr && x != w.top;
-         x = w.up[x])
+    for (cstd_tree *x = k < w.post.size() ? w.post[k] : nullptr; x != nullptr && x != w.top; x = w.up[x])
         path.insert(path.begin(), x);
     cstd_tree *handled = nullptr;
     bool inPlace = false;
     for (cstd_tree *x : path) {
         inPlace = inPlace || !isRoot(x);
         handled = inPlace ? handled : x;
-        c(!inPlace || x->parent == w.up[x],
-          "a node on the way down is neither detached nor in place");
+        c(!inPlace || x->parent == w.up[x], "a node on the way down is neither detached nor in place");
     }
     cstd_tree *const half = path.empty() && k < w.post.size() ? w.top : handled;
     const bool renumbered = !w.failed || w.call.fn != Fn::cstd_vector__getBeginSize32;
@@ -245,10 +220,8 @@ void deletion(World &w, Check &c)
     left.insert(left.end(), w.keep.begin(), w.keep.end());
     for (cstd_tree *n : left) {
         c(!w.gone(n), "a node was deleted out of turn");
-        if (w.gone(n))
-            continue;
-        c(n == half || w.loose.contains(n) || w.intact(n),
-          "a node not yet handled lost its list or payload");
+        if (w.gone(n)) continue;
+        c(n == half || w.loose.contains(n) || w.intact(n), "a node not yet handled lost its list or payload");
         c(n->parent == nullptr || !w.gone(n->parent), "a node names a released parent");
         if (w.orphans && w.up[n] == w.top)
             c(renumbered ? isRoot(n) : n->parent == w.top, "a former child is not a root");
@@ -258,10 +231,8 @@ void deletion(World &w, Check &c)
         for (std::size_t pos = 0; pos < kids.size(); ++pos) {
             const cstd_tree *ch = kids[pos];
             const int32_t at = ch->indexInParent;
-            c(!w.gone(ch) && ((ch->parent == n &&
-                               (at == int32_t(pos) || (!renumbered && at == int32_t(pos) + 1))) ||
-                              (ch->parent == nullptr &&
-                               (ch == handled || ch == w.top || (w.orphans && n == w.top)))),
+            c(!w.gone(ch) && ((ch->parent == n && (at == int32_t(pos) || (!renumbered && at == int32_t(pos) + 1))) ||
+                              (ch->parent == nullptr && (ch == handled || ch == w.top || (w.orphans && n == w.top)))),
               "a listed node's links do not match the list");
         }
     }
@@ -278,8 +249,7 @@ void deletion(World &w, Check &c)
 
 bool asked(const cstd_tree *t, const Payload &k)
 {
-    return t != nullptr && isRoot(t) && listOf(t).empty() && t->dataSize == k.size &&
-           t->vtable == k.table;
+    return t != nullptr && isRoot(t) && listOf(t).empty() && t->dataSize == k.size && t->vtable == k.table;
 }
 
 // A failed build leaves nothing: no list, no block, no element.
@@ -288,13 +258,10 @@ Checker builtInPlace(const Payload &k)
     return [k](World &w, Check &c) {
         const cstd_tree &t = w.t[0];
         c(isRoot(&t), "the node's links are not a root's");
-        if (!w.failed)
-            return c(asked(&t, k), "not the node asked for");
+        if (!w.failed) return c(asked(&t, k), "not the node asked for");
         const bool listBuilt = w.call.fn != Fn::cstd_vector__constructWithVtable;
-        c(!listBuilt || (t.dataSize == k.size && t.vtable == k.table),
-          "dataSize or vtable not as given");
-        c(!w.once || ((!listBuilt || t.data == nullptr) && w.delta == Counts{}),
-          "a failed build left something");
+        c(!listBuilt || (t.dataSize == k.size && t.vtable == k.table), "dataSize or vtable not as given");
+        c(!w.once || ((!listBuilt || t.data == nullptr) && w.delta == Counts{}), "a failed build left something");
     };
 }
 
@@ -303,11 +270,9 @@ Checker builtInPlace(const Payload &k)
 Checker madeOnHeap(const Payload &k)
 {
     return [k](World &w, Check &c) {
-        if (w.top != nullptr)
-            deletion(w, c);
+        if (w.top != nullptr) deletion(w, c);
         if (w.top == nullptr || w.gone(w.top))
-            c(w.failed ? w.p == nullptr && (!w.once || w.total == Counts{}) : asked(w.p, k),
-              "not the node asked for");
+            c(w.failed ? w.p == nullptr && (!w.once || w.total == Counts{}) : asked(w.p, k), "not the node asked for");
     };
 }
 
@@ -333,23 +298,19 @@ std::vector<Scenario> scenarios()
     std::vector<Scenario> s;
     const auto add = [&s](auto... parts) { s.push_back({parts...}); };
     const auto nothing = [](World &) {};
-    std::vector<Payload> kinds{kNone,   kBuffer, kRecording, kRecValue,
-                               kNoCons, kZero,   kNoAsg,     kNoDes};
+    std::vector<Payload> kinds{kNone, kBuffer, kRecording, kRecValue, kNoCons, kZero, kNoAsg, kNoDes};
     kinds.insert(kinds.end(), gFamilies.begin(), gFamilies.end());
     const auto is = [](const Payload &k, std::initializer_list<const Payload *> any) {
-        return std::any_of(any.begin(), any.end(),
-                           [&k](const Payload *x) { return x->name == k.name; });
+        return std::any_of(any.begin(), any.end(), [&k](const Payload *x) { return x->name == k.name; });
     };
 
     // Construction in place, and on the heap over none, a subtree or a tree of trees.
     add(
-        "construct, plain", false, nothing, [](World &w) { return kPlain.build(&w.t[0]); },
-        builtInPlace(kPlain));
+        "construct, plain", false, nothing, [](World &w) { return kPlain.build(&w.t[0]); }, builtInPlace(kPlain));
     for (const Payload &k : kinds)
         if (!is(k, {&kNoAsg, &kNoDes}))
             add(
-                "construct, " + k.name, false, nothing, [k](World &w) { return k.build(&w.t[0]); },
-                builtInPlace(k));
+                "construct, " + k.name, false, nothing, [k](World &w) { return k.build(&w.t[0]); }, builtInPlace(k));
     const std::tuple<const char *, Setup, Payload> news[] = {
         {"none", nothing, kPlain},          {"none", nothing, kRecording},
         {"none", nothing, gFamilies[0]},    {"none", nothing, gFamilies[1]},
@@ -357,51 +318,41 @@ std::vector<Scenario> scenarios()
         {"a subtree", oldTree, kRecording}, {"a tree of trees", treeOfTrees, gFamilies[0]}};
     for (const auto &[over, setup, k] : news)
         add(
-            std::string("new over ") + over + ", " + k.name, false, setup,
-            [k](World &w) { return k.renew(&w.p); }, madeOnHeap(k));
+            std::string("new over ") + over + ", " + k.name, false, setup, [k](World &w) { return k.renew(&w.p); },
+            madeOnHeap(k));
 
     // Attachment in the middle of a list: a parent with children a, b, c.
     const auto abc = [](World &w) { w.grow({-1, 0, 0, 0, -1}, nullptr); };
     add(
-        "addChild after three", true, abc,
-        [](World &w) { return cstd_tree_addChild(w.n[0], w.n[4]); },
+        "addChild after three", true, abc, [](World &w) { return cstd_tree_addChild(w.n[0], w.n[4]); },
         [](World &w, Check &c) {
             c(w.n[4]->parent == w.n[0], "the child does not name the parent");
-            c(listOf(w.n[0]).size() == (w.failed ? 3u : 4u) && consistent(w.n[0]),
-              "the list is wrong");
-            c(!w.failed ||
-                  w.n[4]->indexInParent == (w.call.fn == Fn::cstd_vector__pushBack ? 3 : -1),
+            c(listOf(w.n[0]).size() == (w.failed ? 3u : 4u) && consistent(w.n[0]), "the list is wrong");
+            c(!w.failed || w.n[4]->indexInParent == (w.call.fn == Fn::cstd_vector__pushBack ? 3 : -1),
               "the position is wrong");
         });
     add(
-        "removeChild from the middle", true, abc,
-        [](World &w) { return cstd_tree_removeChild(w.n[0], w.n[2]); },
+        "removeChild from the middle", true, abc, [](World &w) { return cstd_tree_removeChild(w.n[0], w.n[2]); },
         [](World &w, Check &c) {
             const bool erased = !w.failed || w.call.fn == Fn::cstd_vector__getBeginSize32;
             c(isRoot(w.n[2]), "the child is not detached");
-            c(listOf(w.n[0]) == (erased ? Nodes{w.n[1], w.n[3]} : Nodes{w.n[1], w.n[2], w.n[3]}),
-              "the list is wrong");
-            c(w.n[1]->indexInParent == 0 && w.n[3]->indexInParent == (w.failed ? 2 : 1),
-              "the positions are wrong");
+            c(listOf(w.n[0]) == (erased ? Nodes{w.n[1], w.n[3]} : Nodes{w.n[1], w.n[2], w.n[3]}), "the list is wrong");
+            c(w.n[1]->indexInParent == 0 && w.n[3]->indexInParent == (w.failed ? 2 : 1), "the positions are wrong");
         });
 
     // Payload writes and assignment onto t[0] from t[1], for each kind whose
     // path is its own: each with a child and a filled payload (or a payload
     // node with a child), t[1] the second child of a parent.
     const auto fill = [](World &w, cstd_tree *t, unsigned char with) {
-        if (treeData(*t))
-            w.grow({-1}, inner(t));
-        if (plainBytes(*t))
-            std::memset(t->data, with, t->dataSize);
+        if (treeData(*t)) w.grow({-1}, inner(t));
+        if (plainBytes(*t)) std::memset(t->data, with, t->dataSize);
     };
     const auto pair = [fill](const Payload &to, const Payload &from) -> Setup {
         return [to, from, fill](World &w) {
             to.build(&w.t[0]);
             from.build(&w.t[1]);
-            for (int j : {0, 1})
-                w.grow({-1}, &w.t[j]), fill(w, &w.t[j], std::uint8_t(0x11 * (j + 1)));
-            if (w.t[1].dataSize == 0 && !slotAssigns(w.t[1]))
-                cstd_tree_setData(&w.t[1], w.bytes);
+            for (int j : {0, 1}) w.grow({-1}, &w.t[j]), fill(w, &w.t[j], std::uint8_t(0x11 * (j + 1)));
+            if (w.t[1].dataSize == 0 && !slotAssigns(w.t[1])) cstd_tree_setData(&w.t[1], w.bytes);
             w.grow({-1, 0}, nullptr);
             cstd_tree_addChild(w.n[w.n.size() - 2], &w.t[1]);
             std::copy(w.t, w.t + 2, w.before);
@@ -411,22 +362,15 @@ std::vector<Scenario> scenarios()
         if (!is(k, {&kNone, &kNoCons, &kZero, &kNoDes}))
             add(
                 "setData, " + k.name, true, pair(k, k),
-                [](World &w) {
-                    return cstd_tree_setData(&w.t[0],
-                                             treeData(w.t[0]) ? inner(&w.t[1]) : w.t[1].data);
-                },
+                [](World &w) { return cstd_tree_setData(&w.t[0], treeData(w.t[0]) ? inner(&w.t[1]) : w.t[1].data); },
                 [](World &w, Check &c) {
                     const cstd_tree &t = w.t[0];
-                    c(std::memcmp(&t, &w.before[0], sizeof t) == 0,
-                      "setData wrote a field of the node");
-                    c(samePayload(t, w.t[1]) != (w.failed && (plainBytes(t) || treeData(t))),
-                      "the payload is wrong");
+                    c(std::memcmp(&t, &w.before[0], sizeof t) == 0, "setData wrote a field of the node");
+                    c(samePayload(t, w.t[1]) != (w.failed && (plainBytes(t) || treeData(t))), "the payload is wrong");
                 });
-    std::vector<std::pair<Payload, Payload>> pairs{
-        {kBuffer, kNoAsg}}; // plain bytes from a table's
+    std::vector<std::pair<Payload, Payload>> pairs{{kBuffer, kNoAsg}}; // plain bytes from a table's
     for (const Payload &k : kinds)
-        if (!is(k, {&kNoCons, &kZero, &kNoDes, &gFamilies[0]}))
-            pairs.push_back({k, k});
+        if (!is(k, {&kNoCons, &kZero, &kNoDes, &gFamilies[0]})) pairs.push_back({k, k});
     for (const auto &[to, from] : pairs)
         add(
             "assign, " + to.name + " from " + from.name, true, pair(to, from),
@@ -435,17 +379,12 @@ std::vector<Scenario> scenarios()
                 const cstd_tree &t = w.t[0], &src = w.t[1], &b = w.before[0];
                 const bool listFailed = w.failed && w.call.args[0] == probe::word(&t.children);
                 c(std::memcmp(&src, &w.before[1], sizeof src) == 0, "the source changed");
-                c(t.parent == src.parent && t.indexInParent == src.indexInParent,
-                  "the source's place was not taken");
-                c((listOf(&t) == listOf(&src)) != listFailed,
-                  "the list is not as the failed step left it");
+                c(t.parent == src.parent && t.indexInParent == src.indexInParent, "the source's place was not taken");
+                c((listOf(&t) == listOf(&src)) != listFailed, "the list is not as the failed step left it");
                 c(t.dataSize == (listFailed ? b.dataSize : src.dataSize), "dataSize is wrong");
                 c(t.vtable == (w.failed ? b.vtable : src.vtable), "vtable is wrong");
-                c(t.data ==
-                      (src.dataSize == 0 && !slotAssigns(b) && !w.failed ? src.data : b.data),
-                  "data is wrong");
-                c(samePayload(t, src) != (w.failed && (plainBytes(b) || treeData(t))),
-                  "the payload is wrong");
+                c(t.data == (src.dataSize == 0 && !slotAssigns(b) && !w.failed ? src.data : b.data), "data is wrong");
+                c(samePayload(t, src) != (w.failed && (plainBytes(b) || treeData(t))), "the payload is wrong");
             });
 
     // Copies of a source with two children: a failed one keeps a list only
@@ -464,20 +403,17 @@ std::vector<Scenario> scenarios()
                 [k](World &w) { return k.copy(&w.t[0], w.p); },
                 [](World &w, Check &c) {
                     const cstd_tree &src = *w.p, &t = w.t[0];
-                    c(std::memcmp(&src, &w.before[1], sizeof src) == 0 && consistent(&src),
-                      "the source changed");
+                    c(std::memcmp(&src, &w.before[1], sizeof src) == 0 && consistent(&src), "the source changed");
                     c(isRoot(&t), "the copy's links are not a root's");
-                    const bool kept = w.live.arrays.contains(&t.children),
-                               leaves = src.vtable && !src.vtable->destruct;
+                    const bool kept = w.live.arrays.contains(&t.children), leaves = src.vtable && !src.vtable->destruct;
                     if (!w.failed) {
-                        c(listOf(&t) == listOf(&src) && samePayload(t, src) &&
-                              t.dataSize == src.dataSize && t.vtable == src.vtable,
+                        c(listOf(&t) == listOf(&src) && samePayload(t, src) && t.dataSize == src.dataSize &&
+                              t.vtable == src.vtable,
                           "not a copy");
                         c(src.dataSize == 0 ? t.data == src.data : t.data != src.data,
                           "the payload is not the copy's own");
                     } else if (w.once) {
-                        c(!kept || listOf(&t) == listOf(&src),
-                          "a failed copy kept a list of its own");
+                        c(!kept || listOf(&t) == listOf(&src), "a failed copy kept a list of its own");
                         c(w.delta[0] == 0 && w.delta[1] == kept && (leaves || w.delta[2] == 0),
                           "a failed copy left something");
                     }
@@ -514,13 +450,9 @@ std::vector<Scenario> scenarios()
             std::string("destruct ") + name, false,
             [k, attached, subtree](World &w) {
                 k.build(&w.t[0]);
-                if (attached)
-                    w.grow({-1, 0}, nullptr), cstd_tree_addChild(w.n[0], &w.t[0]),
-                        w.grow({-1}, w.n[0]);
-                if (subtree)
-                    w.grow({-1, 0, 0, -1, -1, 4, 5, 5}, &w.t[0]);
-                w.settle(&w.t[0], postOrder(&w.t[0]),
-                         attached ? Nodes{w.n[0], w.n[1], w.n[2]} : Nodes{});
+                if (attached) w.grow({-1, 0}, nullptr), cstd_tree_addChild(w.n[0], &w.t[0]), w.grow({-1}, w.n[0]);
+                if (subtree) w.grow({-1, 0, 0, -1, -1, 4, 5, 5}, &w.t[0]);
+                w.settle(&w.t[0], postOrder(&w.t[0]), attached ? Nodes{w.n[0], w.n[1], w.n[2]} : Nodes{});
             },
             [](World &w) { return cstd_tree_destruct(&w.t[0]); }, deletion);
     return s;
@@ -528,10 +460,7 @@ std::vector<Scenario> scenarios()
 
 // ---- the sweep ---------------------------------------------------------------------
 
-Counts live()
-{
-    return {long(probe::liveBlocks()), long(probe::liveArrays()), long(probe::liveElements())};
-}
+Counts live() { return {long(probe::liveBlocks()), long(probe::liveArrays()), long(probe::liveElements())}; }
 
 struct Sweep {
     unsigned scenarios = 0, sites = 0, injections = 0, violations = 0, leaks = 0;
@@ -556,48 +485,39 @@ struct Sweep {
         std::size_t strays = probe::strayArrayCalls();
         const Counts ready = live();
         probe::reset();
-        if (i != 0)
-            probe::inject(
-                {Fn::any, i, code, w.once ? probe::Mode::once : probe::Mode::fromThenOn});
+        if (i != 0) probe::inject({Fn::any, i, code, w.once ? probe::Mode::once : probe::Mode::fromThenOn});
         w.status = sc->act(w);
         const std::vector<probe::Call> log = probe::calls();
         strays += probe::strayArrayCalls();
         w.live = probe::liveNow(), w.old = probe::liveNow(true);
         probe::reset(); // no fault reaches the checks or the release
-        for (std::size_t k = 0; k < 3; ++k)
-            w.delta[k] = live()[k] - ready[k], w.total[k] = live()[k] - zero[k];
-        if (i == 0)
-            cleanLog = log, cleanStatus = w.status, cleanDelta = w.delta;
+        for (std::size_t k = 0; k < 3; ++k) w.delta[k] = live()[k] - ready[k], w.total[k] = live()[k] - zero[k];
+        if (i == 0) cleanLog = log, cleanStatus = w.status, cleanDelta = w.delta;
         // The clean-up call does its work whatever it returns, so the failure
         // that counts is the first other call from the fault on.
         for (std::size_t j = i - 1; i != 0 && !w.positive && j < log.size() && !w.failed; ++j) {
             w.failed = log[j].fn != Fn::csys_cleanupExecute_;
             w.call = log[j];
-            if (w.once)
-                break;
+            if (w.once) break;
         }
         Check c;
         c(i != 0 || (w.status >= 0 && !log.empty()), "the clean run failed, or made no call");
         const cstd_status expected = w.failed || (w.positive && i == last) ? code : cleanStatus;
-        c(w.status == expected,
-          "returned " + std::to_string(w.status) + ", not " + std::to_string(expected));
-        const bool same =
-            std::equal(log.begin(), log.end(), cleanLog.begin(), cleanLog.end(),
-                       [](const probe::Call &a, const probe::Call &b) { return a.fn == b.fn; });
-        c(w.failed || (same && w.delta == cleanDelta),
-          "the calls or live counts differ from the clean run's");
+        c(w.status == expected, "returned " + std::to_string(w.status) + ", not " + std::to_string(expected));
+        const bool same = std::equal(log.begin(), log.end(), cleanLog.begin(), cleanLog.end(),
+                                     [](const probe::Call &a, const probe::Call &b) { return a.fn == b.fn; });
+        c(w.failed || (same && w.delta == cleanDelta), "the calls or live counts differ from the clean run's");
         c(!sc->keeps || w.delta == Counts{}, "the live counts changed");
         c(strays == 0, "a list was used while not built");
         sc->check(w, c);
         probe::releaseLive(w.reached());
-        const std::string where = sc->name + (i == 0 ? ", clean"
-                                                     : ", call " + std::to_string(i) + " (" +
-                                                           probe::name(log[i - 1].fn) + "), " +
-                                                           (w.positive ? "positive"
-                                                            : w.once   ? "once"
-                                                                       : "from then on"));
-        if (!c.what.empty() && ++violations <= 20)
-            std::fprintf(stderr, "%s: %s\n", where.c_str(), c.what.c_str());
+        const std::string where =
+            sc->name + (i == 0 ? ", clean"
+                               : ", call " + std::to_string(i) + " (" + probe::name(log[i - 1].fn) + "), " +
+                                     (w.positive ? "positive"
+                                      : w.once   ? "once"
+                                                 : "from then on"));
+        if (!c.what.empty() && ++violations <= 20) std::fprintf(stderr, "%s: %s\n", where.c_str(), c.what.c_str());
         if (live() != zero && ++leaks <= 20)
             std::fprintf(stderr, "%s: resources left that nothing reaches\n", where.c_str());
     }
@@ -607,13 +527,11 @@ struct Sweep {
         sc = &scenario;
         run(0, 0);
         last = 0;
-        for (unsigned j = 0; j < cleanLog.size(); ++j)
-            last = cleanLog[j].fn == Fn::csys_cleanupExecute_ ? last : j + 1;
+        for (unsigned j = 0; j < cleanLog.size(); ++j) last = cleanLog[j].fn == Fn::csys_cleanupExecute_ ? last : j + 1;
         ++scenarios;
         sites += unsigned(cleanLog.size());
         for (unsigned i = 1; i <= cleanLog.size(); ++i)
-            for (const int mode : {0, 1, 2})
-                ++injections, run(i, mode);
+            for (const int mode : {0, 1, 2}) ++injections, run(i, mode);
     }
 };
 
@@ -622,11 +540,9 @@ struct Sweep {
 int main()
 {
     for (Payload f :
-         {Payload{"cstd_tree32s", 0, nullptr, &cstd_tree32s_construct, &cstd_tree32s_new,
-                  &cstd_tree32s_constructCopy},
-          Payload{"cstd_tree_cmath_xformLinear", 0, nullptr,
-                  &cstd_tree_cmath_xformLinear_construct, &cstd_tree_cmath_xformLinear_new,
-                  &cstd_tree_cmath_xformLinear_constructCopy},
+         {Payload{"cstd_tree32s", 0, nullptr, &cstd_tree32s_construct, &cstd_tree32s_new, &cstd_tree32s_constructCopy},
+          Payload{"cstd_tree_cmath_xformLinear", 0, nullptr, &cstd_tree_cmath_xformLinear_construct,
+                  &cstd_tree_cmath_xformLinear_new, &cstd_tree_cmath_xformLinear_constructCopy},
           Payload{"cstd_tree_tree", 0, nullptr, &cstd_tree_tree_construct, &cstd_tree_tree_new,
                   &cstd_tree_tree_constructCopy}}) {
         cstd_tree t; // a family's size and table, read off a node it builds
@@ -637,10 +553,8 @@ int main()
     }
     gTreeTable = gFamilies[2].table;
     Sweep sweep;
-    for (const Scenario &sc : scenarios())
-        sweep.sweep(sc);
-    std::printf(
-        "fault sweep: %u scenarios, %u call sites, %u injections, %u violations, %u leaks\n",
-        sweep.scenarios, sweep.sites, sweep.injections, sweep.violations, sweep.leaks);
+    for (const Scenario &sc : scenarios()) sweep.sweep(sc);
+    std::printf("fault sweep: %u scenarios, %u call sites, %u injections, %u violations, %u leaks\n", sweep.scenarios,
+                sweep.sites, sweep.injections, sweep.violations, sweep.leaks);
     return sweep.violations == 0 && sweep.leaks == 0 ? 0 : 1;
 }

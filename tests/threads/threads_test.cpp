@@ -15,9 +15,8 @@
 
 namespace {
 
-#define REQUIRE(cond)                                                                             \
-    if (!(cond))                                                                                  \
-    return std::string("line ") + std::to_string(__LINE__) + ": " #cond
+#define REQUIRE(cond)                                                                                                  \
+    if (!(cond)) return std::string("line ") + std::to_string(__LINE__) + ": " #cond
 
 // A start line for every round. Not std::barrier: MinGW's, run under wine,
 // hangs in about one run in four with sixteen threads.
@@ -55,14 +54,11 @@ void onThreads(int threads, std::string (*work)(int, int))
         pool.emplace_back([&, t] {
             for (int round = 0; round < 8; ++round) {
                 start.arriveAndWait();
-                if (faults[t].empty())
-                    faults[t] = work(t, round);
+                if (faults[t].empty()) faults[t] = work(t, round);
             }
         });
-    for (std::thread &thread : pool)
-        thread.join();
-    for (int t = 0; t < threads; ++t)
-        EXPECT_EQ(faults[t], "") << "thread " << t;
+    for (std::thread &thread : pool) thread.join();
+    for (int t = 0; t < threads; ++t) EXPECT_EQ(faults[t], "") << "thread " << t;
     csys_memory_getLiveBlockCount(&after);
     EXPECT_EQ(after, before);
 }
@@ -72,41 +68,38 @@ int32_t stamp(int thread, int round, int i) { return (thread * 100 + round) * 10
 // i % 3, and its payload holds its stamp as the family keeps it: a 32-bit
 // integer, a linear transform's translation, a payload node's value.
 constexpr int kNodes = 364;
-cstd_status(CSTD_CALL *const kMake[])(cstd_tree **) = {
-    cstd_tree32s_new, cstd_tree_cmath_xformLinear_new, cstd_tree_tree_new};
+cstd_status(CSTD_CALL *const kMake[])(cstd_tree **) = {cstd_tree32s_new, cstd_tree_cmath_xformLinear_new,
+                                                       cstd_tree_tree_new};
 
 cstd_status setStamp(cstd_tree *node, int family, int32_t value)
 {
     cmath_xformLinear x;
     cmath_xformLinear_initIdentity(&x);
     x.translation[2] = static_cast<float>(value);
-    return family == 0   ? cstd_tree32s_setData(node, &value)
-           : family == 1 ? cstd_tree_cmath_xformLinear_setData(node, &x)
-                         : cstd_tree_setData(static_cast<cstd_tree *>(node->data),
-                                             reinterpret_cast<void *>(intptr_t{value}));
+    return family == 0 ? cstd_tree32s_setData(node, &value)
+           : family == 1
+               ? cstd_tree_cmath_xformLinear_setData(node, &x)
+               : cstd_tree_setData(static_cast<cstd_tree *>(node->data), reinterpret_cast<void *>(intptr_t{value}));
 }
 int32_t stampOf(const cstd_tree *node, int family)
 {
-    return family == 0   ? *static_cast<const int32_t *>(node->data)
-           : family == 1 ? static_cast<int32_t>(
-                               static_cast<const cmath_xformLinear *>(node->data)->translation[2])
-                         : static_cast<int32_t>(reinterpret_cast<intptr_t>(
-                               static_cast<const cstd_tree *>(node->data)->data));
+    return family == 0 ? *static_cast<const int32_t *>(node->data)
+           : family == 1
+               ? static_cast<int32_t>(static_cast<const cmath_xformLinear *>(node->data)->translation[2])
+               : static_cast<int32_t>(reinterpret_cast<intptr_t>(static_cast<const cstd_tree *>(node->data)->data));
 }
 
 void preOrder(int i, std::vector<int> &order)
 {
     order.push_back(i);
-    for (int c = 3 * i + 1; c <= 3 * i + 3 && c < kNodes; ++c)
-        preOrder(c, order);
+    for (int c = 3 * i + 1; c <= 3 * i + 3 && c < kNodes; ++c) preOrder(c, order);
 }
 
 std::string buildWalkCopyDelete(int thread, int round)
 {
     std::vector<cstd_tree *> nodes(kNodes, nullptr);
     for (int i = 0; i < kNodes; ++i) {
-        REQUIRE(kMake[i % 3](&nodes[i]) >= 0 &&
-                setStamp(nodes[i], i % 3, stamp(thread, round, i)) >= 0);
+        REQUIRE(kMake[i % 3](&nodes[i]) >= 0 && setStamp(nodes[i], i % 3, stamp(thread, round, i)) >= 0);
         REQUIRE(i == 0 || cstd_tree_addChild(nodes[(i - 1) / 3], nodes[i]) >= 0);
     }
     // The walk meets every node once, in pre-order, with its stamp.
@@ -125,31 +118,21 @@ std::string buildWalkCopyDelete(int thread, int round)
     for (int i = (kNodes - 1) / 3; i < kNodes; ++i) {
         cstd_tree copy;
         REQUIRE(cstd_tree_constructCopy(&copy, nodes[i]) >= 0 && copy.data != nodes[i]->data);
-        REQUIRE(stampOf(&copy, i % 3) == stamp(thread, round, i) &&
-                cstd_tree_destruct(&copy) >= 0);
+        REQUIRE(stampOf(&copy, i % 3) == stamp(thread, round, i) && cstd_tree_destruct(&copy) >= 0);
     }
-    cstd_status(CSTD_CALL *const deletions[])(cstd_tree **) = {
-        cstd_tree32s_deleteThisAndAllDescendants, cstd_tree_cmath_xformLinear_delete,
-        cstd_tree_tree_deleteThisAndAllDescendants};
+    cstd_status(CSTD_CALL *const deletions[])(cstd_tree **) = {cstd_tree32s_deleteThisAndAllDescendants,
+                                                               cstd_tree_cmath_xformLinear_delete,
+                                                               cstd_tree_tree_deleteThisAndAllDescendants};
     REQUIRE(deletions[round % 3](&nodes[0]) >= 0 && nodes[0] == nullptr);
     return "";
 }
 
-TEST(Threads, SeparateTreesAreBuiltWalkedCopiedAndDeletedAtOnce)
-{
-    onThreads(8, buildWalkCopyDelete);
-}
+TEST(Threads, SeparateTreesAreBuiltWalkedCopiedAndDeletedAtOnce) { onThreads(8, buildWalkCopyDelete); }
 
 // Slots count per thread: one run for another thread's array unbalances two counts.
 thread_local int tLiveElements = 0;
-cstd_status CSTD_CALL constructElement(void *e, uint32_t)
-{
-    return *static_cast<int32_t *>(e) = 0, ++tLiveElements, 0;
-}
-cstd_status CSTD_CALL copyElement(void *d, const void *s)
-{
-    return std::memcpy(d, s, 4), ++tLiveElements, 0;
-}
+cstd_status CSTD_CALL constructElement(void *e, uint32_t) { return *static_cast<int32_t *>(e) = 0, ++tLiveElements, 0; }
+cstd_status CSTD_CALL copyElement(void *d, const void *s) { return std::memcpy(d, s, 4), ++tLiveElements, 0; }
 cstd_status CSTD_CALL destructElement(void *) { return --tLiveElements, 0; }
 const cstd_vtable kElementTable{constructElement, copyElement, nullptr, destructElement, 0};
 
@@ -162,16 +145,12 @@ std::string blocksAndArrays(int thread, int round)
 {
     const int from = (thread + 15) % 16;
     for (void *&block : gHandedOver[(round + 1) % 2][from]) {
-        if (round == 0)
-            break;
-        REQUIRE(static_cast<unsigned char *>(block)[47] == from + round - 1 &&
-                csys_memory_free_internal(&block) == 0);
+        if (round == 0) break;
+        REQUIRE(static_cast<unsigned char *>(block)[47] == from + round - 1 && csys_memory_free_internal(&block) == 0);
     }
     for (void *&block : gHandedOver[round % 2][thread]) {
-        if (round == 7)
-            break;
-        REQUIRE(csys_memory_alloc_internal(48, &block) == 0 &&
-                std::memset(block, thread + round, 48));
+        if (round == 7) break;
+        REQUIRE(csys_memory_alloc_internal(48, &block) == 0 && std::memset(block, thread + round, 48));
     }
     // Blocks of many sizes, each filled with its own byte and read back once
     // all are allocated (the shared count read meanwhile), released interleaved.
@@ -181,29 +160,24 @@ std::string blocksAndArrays(int thread, int round)
         REQUIRE(csys_memory_alloc_internal(1 + i * 7, &blocks[i]) == 0 &&
                 std::memset(blocks[i], thread * 16 + i % 16, 1 + i * 7));
     csys_memory_getLiveBlockCount(&count);
-    for (int i = 0; i < 64; ++i)
-        REQUIRE(static_cast<unsigned char *>(blocks[i])[i * 7] == thread * 16 + i % 16);
-    for (int i = 0; i < 64; ++i)
-        REQUIRE(csys_memory_free_internal(&blocks[(i * 5) % 64]) == 0);
+    for (int i = 0; i < 64; ++i) REQUIRE(static_cast<unsigned char *>(blocks[i])[i * 7] == thread * 16 + i % 16);
+    for (int i = 0; i < 64; ++i) REQUIRE(csys_memory_free_internal(&blocks[(i * 5) % 64]) == 0);
     // An array that grows, loses its even values, is copied and dropped.
     cstd_vector array, copy;
     REQUIRE(cstd_vector__constructWithVtable(&array, 0, sizeof(int32_t), &kElementTable, 0) == 0);
-    for (int32_t v = 0, value = stamp(thread, round, 0); v < 300;
-         value = stamp(thread, round, ++v))
+    for (int32_t v = 0, value = stamp(thread, round, 0); v < 300; value = stamp(thread, round, ++v))
         REQUIRE(cstd_vector__pushBack(&array, &value) == 0);
-    for (int32_t v = 298; v >= 0; v -= 2)
-        REQUIRE(cstd_vector__erase(&array, static_cast<uint64_t>(v), 1) == 0);
+    for (int32_t v = 298; v >= 0; v -= 2) REQUIRE(cstd_vector__erase(&array, static_cast<uint64_t>(v), 1) == 0);
     REQUIRE(cstd_vector__constructCopy(&copy, &array) == 0);
     for (cstd_vector *a : {&array, &copy}) {
         void *begin = nullptr;
         uint32_t size = 0;
         REQUIRE(cstd_vector__getBeginSize32(a, &begin, &size) == 0 && size == 150);
         for (uint32_t k = 0; k < size; ++k)
-            REQUIRE(static_cast<const int32_t *>(begin)[k] ==
-                    stamp(thread, round, int(2 * k + 1)));
+            REQUIRE(static_cast<const int32_t *>(begin)[k] == stamp(thread, round, int(2 * k + 1)));
     }
-    REQUIRE(tLiveElements == 300 && cstd_vector__destruct(&array) == 0 &&
-            cstd_vector__destruct(&copy) == 0 && !tLiveElements);
+    REQUIRE(tLiveElements == 300 && cstd_vector__destruct(&array) == 0 && cstd_vector__destruct(&copy) == 0 &&
+            !tLiveElements);
     return "";
 }
 

@@ -36,9 +36,7 @@ protected:
     {
         cstd_tree **begin = nullptr;
         uint32_t count = 0;
-        EXPECT_EQ(
-            cstd_vector__getBeginSize32(&p->children, reinterpret_cast<void **>(&begin), &count),
-            0);
+        EXPECT_EQ(cstd_vector__getBeginSize32(&p->children, reinterpret_cast<void **>(&begin), &count), 0);
         std::string out;
         for (uint32_t i = 0; i < count; ++i) {
             out += "ABCD"[begin[i] == a ? 0 : begin[i] == b ? 1 : begin[i] == c ? 2 : 3];
@@ -57,16 +55,14 @@ TEST_F(Attach, RemovalErasesByPointerAndRenumbersAndAppendTakesTheCount)
     int32_t nextInQ = 1;
     for (const auto &[n, left] : {std::pair{b, "A0C1"}, {a, "C0"}, {c, ""}}) {
         cstd_tree **begin = nullptr;
-        ASSERT_EQ(
-            cstd_vector__getBeginEnd(&p->children, reinterpret_cast<void **>(&begin), nullptr), 0);
+        ASSERT_EQ(cstd_vector__getBeginEnd(&p->children, reinterpret_cast<void **>(&begin), nullptr), 0);
         cstd_tree **const element = begin + n->indexInParent;
         probe::reset();
         ASSERT_EQ(cstd_tree_removeChild(p, n), 0);
-        EXPECT_TRUE(
-            probe::callsAre({step(Fn::cstd_vector__getSize32, &p->children, kAny),
-                             step(Fn::cstd_vector__getBeginEnd, &p->children, kAny, nullptr),
-                             step(Fn::cstd_vector__eraseElement, &p->children, element),
-                             step(Fn::cstd_vector__getBeginSize32, &p->children, kAny, kAny)}));
+        EXPECT_TRUE(probe::callsAre({step(Fn::cstd_vector__getSize32, &p->children, kAny),
+                                     step(Fn::cstd_vector__getBeginEnd, &p->children, kAny, nullptr),
+                                     step(Fn::cstd_vector__eraseElement, &p->children, element),
+                                     step(Fn::cstd_vector__getBeginSize32, &p->children, kAny, kAny)}));
         EXPECT_TRUE(n->parent == nullptr && n->indexInParent == -1);
         EXPECT_EQ(listed(), left);
         probe::reset();

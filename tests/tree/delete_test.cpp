@@ -63,9 +63,8 @@ protected:
             if (node != nullptr && (node->parent != nullptr || node->indexInParent != -1)) {
                 const auto siblings = listed(node->parent);
                 const auto i = static_cast<std::size_t>(node->indexInParent);
-                at = i < siblings.size() && siblings[i] == node
-                         ? nameOf(node->parent->data) + '@' + std::to_string(i)
-                         : "stale";
+                at = i < siblings.size() && siblings[i] == node ? nameOf(node->parent->data) + '@' + std::to_string(i)
+                                                                : "stale";
             }
             if (const auto size = listed(node).size(); size != 0) {
                 at += '[' + std::to_string(size) + ']';
@@ -109,8 +108,7 @@ protected:
 
 TEST_F(Deletion, NoneAndAnOnlyChildCostExactlyTheirCalls)
 {
-    for (auto deletion :
-         {cstd_tree_deleteThisAndAllDescendants, cstd_tree_deleteThisButNotDescendants}) {
+    for (auto deletion : {cstd_tree_deleteThisAndAllDescendants, cstd_tree_deleteThisButNotDescendants}) {
         cstd_tree *none = nullptr;
         EXPECT_EQ(deletion(&none), 0);
         EXPECT_TRUE(probe::callsAre({}));
@@ -120,26 +118,20 @@ TEST_F(Deletion, NoneAndAnOnlyChildCostExactlyTheirCalls)
     // childless. Each childless node has its list emptied, then goes to
     // `cstd_tree_delete`, whose own descendant step counts once more.
     cstd_tree *p = add("p"), *c = add("c", "p");
-    const auto count = [](cstd_tree *n) {
-        return step(Fn::cstd_vector__getSize32, &n->children, kAny);
-    };
-    const auto begin = [](cstd_tree *n) {
-        return step(Fn::cstd_vector__getBeginEnd, &n->children, kAny, nullptr);
-    };
-    std::vector<probe::Step> expected{
-        count(p),
-        count(p),
-        begin(p),
-        count(p),
-        begin(p),
-        step(Fn::cstd_vector__eraseElement, &p->children, kAny),
-        step(Fn::cstd_vector__getBeginSize32, &p->children, kAny, kAny),
-        count(c)};
+    const auto count = [](cstd_tree *n) { return step(Fn::cstd_vector__getSize32, &n->children, kAny); };
+    const auto begin = [](cstd_tree *n) { return step(Fn::cstd_vector__getBeginEnd, &n->children, kAny, nullptr); };
+    std::vector<probe::Step> expected{count(p),
+                                      count(p),
+                                      begin(p),
+                                      count(p),
+                                      begin(p),
+                                      step(Fn::cstd_vector__eraseElement, &p->children, kAny),
+                                      step(Fn::cstd_vector__getBeginSize32, &p->children, kAny, kAny),
+                                      count(c)};
     for (const auto &[node, pointer] : {std::pair{c, kAny}, {p, probe::word(&nodes["p"])}}) {
         expected.insert(expected.end(),
                         {step(Fn::cstd_vector__clear, &node->children), count(node),
-                         step(Fn::cstd_vector__destruct, &node->children),
-                         step(Fn::slot_destruct, node->data),
+                         step(Fn::cstd_vector__destruct, &node->children), step(Fn::slot_destruct, node->data),
                          step(Fn::csys_memory_free_internal, pointer)});
     }
     probe::reset();
@@ -155,13 +147,12 @@ TEST_F(Deletion, DeletingANodeAloneMakesRootsOfTheChildrenThatNameIt)
     add("a"), add("x", "a"), add("b"), add("z", "b"), add("z1", "z");
     cstd_tree *b = nodes["b"], *x = nodes["x"];
     ASSERT_EQ(cstd_vector__pushBack(&b->children, &x), 0);
-    const std::vector<probe::Step> expected{
-        step(Fn::cstd_vector__getBeginSize32, &b->children, kAny, kAny),
-        step(Fn::cstd_vector__clear, &b->children),
-        step(Fn::cstd_vector__getSize32, &b->children, kAny),
-        step(Fn::cstd_vector__destruct, &b->children),
-        step(Fn::slot_destruct, b->data),
-        step(Fn::csys_memory_free_internal, &nodes["b"])};
+    const std::vector<probe::Step> expected{step(Fn::cstd_vector__getBeginSize32, &b->children, kAny, kAny),
+                                            step(Fn::cstd_vector__clear, &b->children),
+                                            step(Fn::cstd_vector__getSize32, &b->children, kAny),
+                                            step(Fn::cstd_vector__destruct, &b->children),
+                                            step(Fn::slot_destruct, b->data),
+                                            step(Fn::csys_memory_free_internal, &nodes["b"])};
     probe::reset();
     ASSERT_EQ(cstd_tree_deleteThisButNotDescendants(&nodes["b"]), 0);
     EXPECT_TRUE(probe::callsAre(expected));

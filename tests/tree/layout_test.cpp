@@ -11,10 +11,9 @@ namespace {
 
 TEST(Layout, NodeFieldsStandInTheirOrder)
 {
-    const std::size_t offsets[] = {
-        offsetof(cstd_tree, parent),   offsetof(cstd_tree, indexInParent),
-        offsetof(cstd_tree, children), offsetof(cstd_tree, data),
-        offsetof(cstd_tree, dataSize), offsetof(cstd_tree, vtable)};
+    const std::size_t offsets[] = {offsetof(cstd_tree, parent),   offsetof(cstd_tree, indexInParent),
+                                   offsetof(cstd_tree, children), offsetof(cstd_tree, data),
+                                   offsetof(cstd_tree, dataSize), offsetof(cstd_tree, vtable)};
     EXPECT_TRUE(std::is_sorted(std::begin(offsets), std::end(offsets)));
     if (sizeof(void *) == 4) {
         EXPECT_EQ(sizeof(cstd_tree), 48u);
@@ -32,8 +31,8 @@ TEST(Status, CodesHaveTheirValuesAndCollideWithNothing)
         {cstd_tree_errNoNextSibling, 0x80000AC6u}, {cstd_tree_errSearchEnd, 0x80000AC7u},
         {cstd_tree_errParentCycle, 0x80000AC8u},
     };
-    std::set<cstd_status> seen{csys_errNoMemory, csys_errInvalidArgument, csys_errOutOfRange,
-                               csys_errOverflow, static_cast<cstd_status>(0x80000AC2u)};
+    std::set<cstd_status> seen{csys_errNoMemory, csys_errInvalidArgument, csys_errOutOfRange, csys_errOverflow,
+                               static_cast<cstd_status>(0x80000AC2u)};
     for (const auto &[code, value] : codes) {
         EXPECT_EQ(static_cast<uint32_t>(code), value);
         EXPECT_TRUE(seen.insert(code).second) << std::hex << value;

@@ -15,8 +15,7 @@ void *const kUnwritten = reinterpret_cast<void *>(std::uintptr_t{0x5A5A});
 
 probe::Step listBuilt(cstd_tree &t)
 {
-    return step(Fn::cstd_vector__constructWithVtable, &t.children, 0, sizeof(cstd_treePtr),
-                nullptr, 0);
+    return step(Fn::cstd_vector__constructWithVtable, &t.children, 0, sizeof(cstd_treePtr), nullptr, 0);
 }
 probe::Step cleanupRun() { return step(Fn::csys_cleanupExecute_, kAny, kAny, kAny); }
 probe::Step counted(cstd_tree &t) { return step(Fn::cstd_vector__getSize32, &t.children, kAny); }
@@ -30,10 +29,7 @@ void scribble(cstd_tree &t)
     t.vtable = static_cast<const cstd_vtable *>(kUnwritten);
 }
 bool isFreshRoot(const cstd_tree &t) { return t.parent == nullptr && t.indexInParent == -1; }
-bool isRaw(const cstd_tree &t)
-{
-    return isFreshRoot(t) && t.data == nullptr && t.dataSize == 0 && t.vtable == nullptr;
-}
+bool isRaw(const cstd_tree &t) { return isFreshRoot(t) && t.data == nullptr && t.dataSize == 0 && t.vtable == nullptr; }
 
 // Every test starts with an empty log, and leaves nothing live and no fault armed.
 template <class Base>
@@ -65,14 +61,12 @@ TEST_P(PayloadKinds, BuildsThenTakesApartWithExactlyTheCallsOfItsKind)
     const PayloadCase &c = GetParam();
     const cstd_vtable table = probe::table(c.slots);
     const cstd_vtable *const vtable = c.hasTable ? &table : nullptr;
-    const bool constructs = c.hasTable && c.slots.construct,
-               destructs = c.hasTable && c.slots.destruct;
+    const bool constructs = c.hasTable && c.slots.construct, destructs = c.hasTable && c.slots.destruct;
     cstd_tree t;
     scribble(t);
     ASSERT_EQ(cstd_tree_constructWithSizeAndVtable(&t, c.size, vtable), 0);
     EXPECT_TRUE(isFreshRoot(t));
-    std::vector<probe::Step> calls{listBuilt(t),
-                                   step(Fn::csys_memory_alloc_internal, c.size, &t.data)};
+    std::vector<probe::Step> calls{listBuilt(t), step(Fn::csys_memory_alloc_internal, c.size, &t.data)};
     if (constructs) {
         calls.push_back(step(Fn::slot_construct, t.data, 0));
     }
@@ -98,15 +92,12 @@ TEST_P(PayloadKinds, BuildsThenTakesApartWithExactlyTheCallsOfItsKind)
 
 INSTANTIATE_TEST_SUITE_P(
     Tree, PayloadKinds,
-    ::testing::Values(
-        PayloadCase{"ValueNoTable", 0, false, {}, false},
-        PayloadCase{"ValueWithSlots", 0, true, {}, false},
-        PayloadCase{"BufferNoTable", 12, false, {}, false},
-        PayloadCase{"BufferWithSlots", 12, true, {}, false},
-        PayloadCase{
-            "BufferEmptyConstructNegativeTag", 12, true, {false, true, true, true, -1}, false},
-        PayloadCase{
-            "BufferEmptyConstructPlainTag", 12, true, {false, false, false, false, 0}, true}),
+    ::testing::Values(PayloadCase{"ValueNoTable", 0, false, {}, false},
+                      PayloadCase{"ValueWithSlots", 0, true, {}, false},
+                      PayloadCase{"BufferNoTable", 12, false, {}, false},
+                      PayloadCase{"BufferWithSlots", 12, true, {}, false},
+                      PayloadCase{"BufferEmptyConstructNegativeTag", 12, true, {false, true, true, true, -1}, false},
+                      PayloadCase{"BufferEmptyConstructPlainTag", 12, true, {false, false, false, false, 0}, true}),
     [](const auto &info) { return std::string(info.param.name); });
 
 class Lifecycle : public Checked<::testing::Test> {};
@@ -119,25 +110,22 @@ TEST_F(Lifecycle, HeapNodesAreMadeAndDeletedThroughTheCallersPointer)
 
     // The fresh record holds the heap's pattern: construction writes every field.
     ASSERT_EQ(cstd_tree_new(&node), 0);
-    EXPECT_TRUE(probe::callsAre(
-        {step(Fn::csys_memory_alloc_internal, sizeof(cstd_tree), kAny), listBuilt(*node)}));
+    EXPECT_TRUE(probe::callsAre({step(Fn::csys_memory_alloc_internal, sizeof(cstd_tree), kAny), listBuilt(*node)}));
     EXPECT_TRUE(isRaw(*node));
 
     // A new operation over a live node deletes it before allocating.
     cstd_tree *const old = node;
     probe::reset();
     ASSERT_EQ(cstd_tree_newWithSizeAndVtable(&node, 4, nullptr), 0);
-    EXPECT_TRUE(probe::callsAre(
-        {counted(*old), listGone(*old), step(Fn::csys_memory_free_internal, &node),
-         step(Fn::csys_memory_alloc_internal, sizeof(cstd_tree), kAny), listBuilt(*node),
-         step(Fn::csys_memory_alloc_internal, 4, &node->data), cleanupRun()}));
+    EXPECT_TRUE(probe::callsAre({counted(*old), listGone(*old), step(Fn::csys_memory_free_internal, &node),
+                                 step(Fn::csys_memory_alloc_internal, sizeof(cstd_tree), kAny), listBuilt(*node),
+                                 step(Fn::csys_memory_alloc_internal, 4, &node->data), cleanupRun()}));
 
     cstd_tree *const last = node;
     probe::reset();
     ASSERT_EQ(cstd_tree_delete(&node), 0);
     EXPECT_EQ(node, nullptr);
-    EXPECT_TRUE(probe::callsAre({counted(*last), listGone(*last),
-                                 step(Fn::csys_memory_free_internal, &last->data),
+    EXPECT_TRUE(probe::callsAre({counted(*last), listGone(*last), step(Fn::csys_memory_free_internal, &last->data),
                                  step(Fn::csys_memory_free_internal, &node)}));
 }
 

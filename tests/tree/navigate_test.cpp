@@ -30,21 +30,13 @@ std::function<Result()> node(Query query, Node *tree)
 {
     return ask<Node *>(query, tree);
 }
-const auto numChildren = [](const cstd_tree *t) {
-    return ask<uint32_t>(cstd_tree_getNumChildren, t);
-};
+const auto numChildren = [](const cstd_tree *t) { return ask<uint32_t>(cstd_tree_getNumChildren, t); };
 const auto hasNext = [](const cstd_tree *t) { return ask<uint32_t>(cstd_tree_hasNextSibling, t); };
 const auto depth = [](const cstd_tree *t) { return ask<int32_t>(cstd_tree_getDepthFromRoot, t); };
 
 probe::Step size(cstd_tree *n) { return step(Fn::cstd_vector__getSize32, &n->children, kAny); }
-probe::Step begin(cstd_tree *n)
-{
-    return step(Fn::cstd_vector__getBeginEnd, &n->children, kAny, nullptr);
-}
-probe::Step beginRO(cstd_tree *n)
-{
-    return step(Fn::cstd_vector__getBeginEndConst, &n->children, kAny, nullptr);
-}
+probe::Step begin(cstd_tree *n) { return step(Fn::cstd_vector__getBeginEnd, &n->children, kAny, nullptr); }
+probe::Step beginRO(cstd_tree *n) { return step(Fn::cstd_vector__getBeginEndConst, &n->children, kAny, nullptr); }
 
 struct Row {
     const char *name;
@@ -108,35 +100,19 @@ TEST_F(Navigate, EachQueryAnswersWithItsOwnCalls)
         {"root: previous", node(cstd_tree_getPrevSibling, f), cstd_tree_errNoParent, kUnset, {}},
         {"root: next", node(cstd_tree_getNextSibling, f), cstd_tree_errNoParent, kUnset, {}},
         {"root: depth", depth(f), 0, 0, {}},
-        {"leaf: first child",
-         node(cstd_tree_getFirstChild, f),
-         cstd_tree_errNoChild,
-         kUnset,
-         {size(f)}},
+        {"leaf: first child", node(cstd_tree_getFirstChild, f), cstd_tree_errNoChild, kUnset, {size(f)}},
         {"P: count", numChildren(p), 0, 3, {size(p)}},
         {"P: first child", node(cstd_tree_getFirstChild, p), 0, w(a), {size(p), begin(p)}},
-        {"P: first child, read-only",
-         node(cstd_tree_getFirstChildConst, readOnlyP),
-         0,
-         w(a),
-         {size(p), beginRO(p)}},
+        {"P: first child, read-only", node(cstd_tree_getFirstChildConst, readOnlyP), 0, w(a), {size(p), beginRO(p)}},
         {"A: has previous", ask<uint32_t>(cstd_tree_hasPrevSibling, a), 0, 0, {}},
         {"B: has previous", ask<uint32_t>(cstd_tree_hasPrevSibling, b), 0, 1, {}},
         {"B: parent", node(cstd_tree_getParent, b), 0, w(p), {}},
         {"B: previous", node(cstd_tree_getPrevSibling, b), 0, w(a), {beginRO(p)}},
         {"B: has next", hasNext(b), 0, 1, {size(p)}},
         {"B: next", node(cstd_tree_getNextSibling, b), 0, w(c), {size(p), beginRO(p)}},
-        {"C: next",
-         node(cstd_tree_getNextSibling, c),
-         cstd_tree_errNoNextSibling,
-         kUnset,
-         {size(p)}},
+        {"C: next", node(cstd_tree_getNextSibling, c), cstd_tree_errNoNextSibling, kUnset, {size(p)}},
         {"only child: has next", hasNext(b1), 0, 0, {size(b)}},
-        {"only child: previous",
-         node(cstd_tree_getPrevSibling, b1),
-         cstd_tree_errNoPrevSibling,
-         kUnset,
-         {}},
+        {"only child: previous", node(cstd_tree_getPrevSibling, b1), cstd_tree_errNoPrevSibling, kUnset, {}},
         {"grandchild: depth", depth(b1), 0, 2, {}},
         // A positive status is a success, and the one returned.
         {"next: positive begin",
@@ -155,16 +131,8 @@ TEST_F(Navigate, APositionOutsideTheParentsListFindsNoNextSiblingAndReadsNothing
     ASSERT_EQ(cstd_tree_addChild(p, f), kFailed);
     c->indexInParent = 7;
     run({
-        {"past the end",
-         node(cstd_tree_getNextSibling, c),
-         cstd_tree_errNoNextSibling,
-         kUnset,
-         {size(p)}},
-        {"before the start",
-         node(cstd_tree_getNextSibling, f),
-         cstd_tree_errNoNextSibling,
-         kUnset,
-         {size(p)}},
+        {"past the end", node(cstd_tree_getNextSibling, c), cstd_tree_errNoNextSibling, kUnset, {size(p)}},
+        {"before the start", node(cstd_tree_getNextSibling, f), cstd_tree_errNoNextSibling, kUnset, {size(p)}},
     });
     c->indexInParent = 2;
     ASSERT_EQ(cstd_tree_removeChild(p, f), 0);

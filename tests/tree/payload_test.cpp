@@ -76,9 +76,8 @@ TEST_F(Payload, AssignCopiesPlaceListPayloadAndTableInThatOrder)
 
     probe::reset();
     ASSERT_EQ(cstd_tree_assign(&p.destination, &p.source), 0);
-    EXPECT_TRUE(probe::callsAre(
-        {step(Fn::cstd_vector__assign, &p.destination.children, &p.source.children),
-         step(Fn::csys_memory_copy, 4, p.source.data, block)}));
+    EXPECT_TRUE(probe::callsAre({step(Fn::cstd_vector__assign, &p.destination.children, &p.source.children),
+                                 step(Fn::csys_memory_copy, 4, p.source.data, block)}));
     // It mirrors the source's place without being in the list: its sibling
     // queries read inside the list, and the parent will not let it go.
     EXPECT_EQ(p.destination.parent, parent);
@@ -159,9 +158,7 @@ TEST_F(Payload, AssignRefusesPayloadsThatDoNotFitAndWritesNothing)
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
         Pair p;
-        ASSERT_EQ(cstd_tree_constructWithSizeAndVtable(&p.destination, c.destinationSize,
-                                                       c.destinationTable),
-                  0);
+        ASSERT_EQ(cstd_tree_constructWithSizeAndVtable(&p.destination, c.destinationSize, c.destinationTable), 0);
         ASSERT_EQ(cstd_tree_constructWithSizeAndVtable(&p.source, c.sourceSize, c.sourceTable), 0);
         const cstd_tree before = p.destination;
         probe::reset();
@@ -193,13 +190,11 @@ TEST_F(Payload, CopyOfAValueSharesItAndOfABlockBuildsItsOwn)
     ASSERT_EQ(cstd_tree_constructWithSizeAndVtable(&block, 8, &recording_), 0);
     probe::reset();
     ASSERT_EQ(cstd_tree_constructCopy(&copy, &block), 0);
-    EXPECT_TRUE(probe::callsAre({step(Fn::cstd_vector__constructWithVtable, &copy.children, 0,
-                                      sizeof(cstd_treePtr), nullptr, 0),
-                                 step(Fn::csys_memory_alloc_internal, 8, &copy.data),
-                                 step(Fn::slot_construct, kAny, 0),
-                                 step(Fn::cstd_vector__assign, &copy.children, &block.children),
-                                 step(Fn::slot_assign, kAny, block.data),
-                                 step(Fn::csys_cleanupExecute_, kAny, kAny, kAny)}));
+    EXPECT_TRUE(probe::callsAre(
+        {step(Fn::cstd_vector__constructWithVtable, &copy.children, 0, sizeof(cstd_treePtr), nullptr, 0),
+         step(Fn::csys_memory_alloc_internal, 8, &copy.data), step(Fn::slot_construct, kAny, 0),
+         step(Fn::cstd_vector__assign, &copy.children, &block.children), step(Fn::slot_assign, kAny, block.data),
+         step(Fn::csys_cleanupExecute_, kAny, kAny, kAny)}));
     EXPECT_NE(copy.data, block.data);
     EXPECT_EQ(copy.dataSize, 8u);
     EXPECT_EQ(copy.vtable, &recording_);

@@ -20,9 +20,8 @@ class Search : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        const std::pair<const char *, const char *> shape[] = {
-            {"R", nullptr}, {"A", "R"}, {"A1", "A"}, {"A2", "A"},
-            {"A2a", "A2"},  {"B", "R"}, {"C", "R"},  {"C1", "C"}};
+        const std::pair<const char *, const char *> shape[] = {{"R", nullptr}, {"A", "R"}, {"A1", "A"}, {"A2", "A"},
+                                                               {"A2a", "A2"},  {"B", "R"}, {"C", "R"},  {"C1", "C"}};
         for (const auto &[name, parent] : shape) {
             ASSERT_EQ(cstd_tree_new(&nodes[name]), 0);
             ASSERT_EQ(parent ? cstd_tree_addChild(nodes[parent], nodes[name]) : 0, 0);
@@ -45,10 +44,9 @@ protected:
         std::istringstream in(script);
         for (std::string call; in >> call;) {
             cstd_vector *list = &nodes.at(call.substr(1))->children;
-            steps.push_back(call[0] == '#' ? step(Fn::cstd_vector__getSize32, list, kAny)
-                            : call[0] == '['
-                                ? step(Fn::cstd_vector__getBeginEnd, list, kAny, nullptr)
-                                : step(Fn::cstd_vector__getBeginEndConst, list, kAny, nullptr));
+            steps.push_back(call[0] == '#'   ? step(Fn::cstd_vector__getSize32, list, kAny)
+                            : call[0] == '[' ? step(Fn::cstd_vector__getBeginEnd, list, kAny, nullptr)
+                                             : step(Fn::cstd_vector__getBeginEndConst, list, kAny, nullptr));
         }
         return steps;
     }
@@ -80,15 +78,14 @@ TEST_P(SearchStep, DeliversThePreorderSuccessorAndTheTestAgrees)
             probe::reset();
             probe::inject({Fn::any, failing, kFailed}); // occurrence 0: none
             search(failing != 0);
-            EXPECT_TRUE(
-                probe::callsAre({all.begin(), all.begin() + (failing ? failing : all.size())}));
+            EXPECT_TRUE(probe::callsAre({all.begin(), all.begin() + (failing ? failing : all.size())}));
         }
     };
     for (const bool readOnly : {false, true}) {
         everyFailure(r.stepCalls, [&](bool failed) {
             cstd_tree *next = kUnset;
-            EXPECT_EQ(readOnly ? cstd_tree_getNextSearchElementConst(
-                                     start, kDepthFirst, const_cast<const cstd_tree **>(&next))
+            EXPECT_EQ(readOnly ? cstd_tree_getNextSearchElementConst(start, kDepthFirst,
+                                                                     const_cast<const cstd_tree **>(&next))
                                : cstd_tree_getNextSearchElement(start, kDepthFirst, &next),
                       failed ? kFailed
                       : ends ? cstd_tree_errSearchEnd
@@ -103,16 +100,15 @@ TEST_P(SearchStep, DeliversThePreorderSuccessorAndTheTestAgrees)
     });
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Tree, SearchStep,
-    ::testing::Values(StepRow{"R", "A", "#R #R [R", "#R"}, StepRow{"A", "A1", "#A #A [A", "#A"},
-                      StepRow{"A1", "A2", "#A1 #A #A ]A", "#A1 #A"},
-                      StepRow{"A2", "A2a", "#A2 #A2 [A2", "#A2"},
-                      StepRow{"A2a", "B", "#A2a #A2 #A #R #R ]R", "#A2a #A2 #A #R"},
-                      StepRow{"B", "C", "#B #R #R ]R", "#B #R"},
-                      StepRow{"C", "C1", "#C #C [C", "#C"},
-                      StepRow{"C1", "", "#C1 #C #R", "#C1 #C #R"}),
-    [](const auto &info) { return std::string(info.param.start); });
+INSTANTIATE_TEST_SUITE_P(Tree, SearchStep,
+                         ::testing::Values(StepRow{"R", "A", "#R #R [R", "#R"}, StepRow{"A", "A1", "#A #A [A", "#A"},
+                                           StepRow{"A1", "A2", "#A1 #A #A ]A", "#A1 #A"},
+                                           StepRow{"A2", "A2a", "#A2 #A2 [A2", "#A2"},
+                                           StepRow{"A2a", "B", "#A2a #A2 #A #R #R ]R", "#A2a #A2 #A #R"},
+                                           StepRow{"B", "C", "#B #R #R ]R", "#B #R"},
+                                           StepRow{"C", "C1", "#C #C [C", "#C"},
+                                           StepRow{"C1", "", "#C1 #C #R", "#C1 #C #R"}),
+                         [](const auto &info) { return std::string(info.param.start); });
 
 TEST_F(Search, OtherSearchTypesDeliverNothingAndAskNothing)
 {

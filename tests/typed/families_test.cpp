@@ -41,12 +41,11 @@ TEST_P(Families, ConstructBuildsTheFamilysBlockAndElementOnly)
     EXPECT_EQ(t.vtable == nullptr, f.element == Fn::any);
     if (t.vtable != nullptr) {
         EXPECT_EQ(t.vtable->tag, -1);
-        EXPECT_EQ(t.vtable->constructCopy == nullptr,
-                  f.element != Fn::cstd_vector__constructWithVtable);
+        EXPECT_EQ(t.vtable->constructCopy == nullptr, f.element != Fn::cstd_vector__constructWithVtable);
     }
-    std::vector<probe::Step> calls{step(Fn::cstd_vector__constructWithVtable, &t.children, 0,
-                                        sizeof(cstd_treePtr), nullptr, 0),
-                                   step(Fn::csys_memory_alloc_internal, f.size, &t.data)};
+    std::vector<probe::Step> calls{
+        step(Fn::cstd_vector__constructWithVtable, &t.children, 0, sizeof(cstd_treePtr), nullptr, 0),
+        step(Fn::csys_memory_alloc_internal, f.size, &t.data)};
     if (f.element == Fn::cmath_xformLinear_initIdentity) {
         calls.push_back(step(f.element, t.data));
     } else if (f.element == Fn::cstd_vector__constructWithVtable) {
@@ -177,8 +176,7 @@ TEST_F(Family1, FamiliesMixInOneTreeAndWalkAsTheCoreDoes)
     ASSERT_EQ(cstd_tree_tree_addChild(root, b), 0);
     const cstd_tree *step = root;
     std::vector<const cstd_tree *> order;
-    while (cstd_tree_tree_getNextSearchElementConst(step, cstd_tree_searchDepthFirst, &step) >=
-           0) {
+    while (cstd_tree_tree_getNextSearchElementConst(step, cstd_tree_searchDepthFirst, &step) >= 0) {
         order.push_back(step);
     }
     EXPECT_EQ(order, (std::vector<const cstd_tree *>{a, b}));
@@ -204,16 +202,16 @@ TEST_F(Family1, SharedEntriesAnswerAsTheirCoreOperations)
         Query family, core;
     };
 // A query run through `call`, its out-parameter widened to one word.
-#define ZODOVAR9_ASK(call, out)                                                                   \
-    [](cstd_tree *n, uint64_t *w) {                                                               \
-        out v{};                                                                                  \
-        const cstd_status s = call(n, &v);                                                        \
-        *w = (uint64_t)(uintptr_t)v;                                                              \
-        return s;                                                                                 \
+#define ZODOVAR9_ASK(call, out)                                                                                        \
+    [](cstd_tree *n, uint64_t *w) {                                                                                    \
+        out v{};                                                                                                       \
+        const cstd_status s = call(n, &v);                                                                             \
+        *w = (uint64_t)(uintptr_t)v;                                                                                   \
+        return s;                                                                                                      \
     }
-#define ZODOVAR9_PAIR(op, out)                                                                    \
-    {                                                                                             \
-#op, ZODOVAR9_ASK(cstd_tree32s_##op, out), ZODOVAR9_ASK(cstd_tree_##op, out)              \
+#define ZODOVAR9_PAIR(op, out)                                                                                         \
+    {                                                                                                                  \
+#op, ZODOVAR9_ASK(cstd_tree32s_##op, out), ZODOVAR9_ASK(cstd_tree_##op, out)                                   \
     }
     const Pair pairs[] = {
         ZODOVAR9_PAIR(getNumChildren, uint32_t),  ZODOVAR9_PAIR(hasParent, uint32_t),

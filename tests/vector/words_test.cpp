@@ -43,28 +43,28 @@ struct Row {
 };
 void PrintTo(const Row &r, std::ostream *out) { *out << r.name; }
 
-#define ROW(target, entry, generic, args, ...)                                                    \
-    Row                                                                                           \
-    {                                                                                             \
-#entry, Fn::cstd_vector__##generic, Target::target,                                    \
-        [](const Args &g) { return cstd_vector_cstd_treePtr_##entry args; },                   \
-        [](const Args &g) { return words(__VA_ARGS__); }          \
+#define ROW(target, entry, generic, args, ...)                                                                         \
+    Row                                                                                                                \
+    {                                                                                                                  \
+#entry, Fn::cstd_vector__##generic, Target::target,                                                            \
+            [](const Args &g) { return cstd_vector_cstd_treePtr_##entry args; },                                       \
+                                                                              [](const Args &                          \
+                                                                                     g) { return words(__VA_ARGS__); } \
     }
 #define SAME(target, entry, generic, ...) ROW(target, entry, generic, (__VA_ARGS__), __VA_ARGS__)
 
 const Row kRows[] = {
     ROW(builds, construct, constructWithVtable, (g.raw, g.n), g.raw, g.n, kPtr, nullptr, 0),
-    ROW(builds, constructWithMtable, constructWithVtableWithMtable, (g.raw, g.n, g.mtable), g.raw,
-        g.n, kPtr, nullptr, 0, g.mtable),
+    ROW(builds, constructWithMtable, constructWithVtableWithMtable, (g.raw, g.n, g.mtable), g.raw, g.n, kPtr, nullptr,
+        0, g.mtable),
     ROW(builds, constructEmpty, constructWithVtable, (g.raw), g.raw, 0, kPtr, nullptr, 0),
-    ROW(builds, constructEmptyWithMtable, constructWithVtableWithMtable, (g.raw, g.mtable), g.raw,
-        0, kPtr, nullptr, 0, g.mtable),
-    ROW(builds, constructUninit, constructWithVtableUninit, (g.raw, g.n), g.raw, g.n, kPtr,
-        nullptr, 0),
-    ROW(builds, constructFill, constructFillWithVtable, (g.raw, g.n, g.element), g.raw, g.n, kPtr,
-        nullptr, g.element, 0),
-    ROW(builds, constructFromBlock, constructFromBlockWithVtable, (g.raw, g.element, g.count),
-        g.raw, kPtr, nullptr, g.element, g.count, 0),
+    ROW(builds, constructEmptyWithMtable, constructWithVtableWithMtable, (g.raw, g.mtable), g.raw, 0, kPtr, nullptr, 0,
+        g.mtable),
+    ROW(builds, constructUninit, constructWithVtableUninit, (g.raw, g.n), g.raw, g.n, kPtr, nullptr, 0),
+    ROW(builds, constructFill, constructFillWithVtable, (g.raw, g.n, g.element), g.raw, g.n, kPtr, nullptr, g.element,
+        0),
+    ROW(builds, constructFromBlock, constructFromBlockWithVtable, (g.raw, g.element, g.count), g.raw, kPtr, nullptr,
+        g.element, g.count, 0),
     SAME(builds, constructCopy, constructCopy, g.raw, g.other),
     SAME(uses, assign, assign, g.array, g.other),
     SAME(uses, assignElements, assignElements, g.array, g.element, g.n),
@@ -163,10 +163,8 @@ std::uintptr_t address(F *function)
 
 TEST(TreePtrNames, FurtherNamesAreTheSameEntryPoints)
 {
-    EXPECT_EQ(address(&cstd_vector_cstd_treePtr_getSize32),
-              address(&cstd_vector_cstd_treePtr_getSize));
-    EXPECT_EQ(address(&cstd_vector_cstd_treePtr_getBeginSize32),
-              address(&cstd_vector_cstd_treePtr_getBeginSize));
+    EXPECT_EQ(address(&cstd_vector_cstd_treePtr_getSize32), address(&cstd_vector_cstd_treePtr_getSize));
+    EXPECT_EQ(address(&cstd_vector_cstd_treePtr_getBeginSize32), address(&cstd_vector_cstd_treePtr_getBeginSize));
     EXPECT_EQ(address(&cstd_vector_cstd_treePtr_getBeginSize32Const),
               address(&cstd_vector_cstd_treePtr_getBeginSizeConst));
 }
@@ -201,8 +199,7 @@ TEST_P(Dropping, LeavesTheNodesAndTheirLinksAsTheyWere)
 }
 
 INSTANTIATE_TEST_SUITE_P(TreePtr, Dropping,
-                         ::testing::Values(&cstd_vector_cstd_treePtr_destruct,
-                                           &cstd_vector_cstd_treePtr_clear,
+                         ::testing::Values(&cstd_vector_cstd_treePtr_destruct, &cstd_vector_cstd_treePtr_clear,
                                            &cstd_vector_cstd_treePtr_clearAndFreeMemory,
                                            &cstd_vector_cstd_treePtr_popBack));
 

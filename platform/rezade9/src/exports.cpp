@@ -2,7 +2,7 @@
 #include "impl.hpp"
 
 extern "C" {
-#define REZADE9_FUNCTION(name, params, args)                                                      \
+#define REZADE9_FUNCTION(name, params, args)                                                                           \
     REZADE9_API cstd_status CSTD_CALL name params { return rezade9::impl::name args; }
 #include "functions.inc"
 #undef REZADE9_FUNCTION

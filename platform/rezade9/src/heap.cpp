@@ -69,18 +69,15 @@ constexpr uint32_t kLargestSmall = 1024;
 // record, arrays of 1, 2, 4, 8... pointers). Where a pointer is 4 bytes, a
 // 4-byte class holds a tree's int32 payloads (a free block holds one pointer).
 constexpr uint16_t kSmallest = sizeof(void *) == 4 ? 4 : 8;
-constexpr std::array<uint16_t, 23> kClassBytes{kSmallest, 8,   16,  24,  32,  48,  64,  80,
-                                               96,        112, 128, 160, 192, 224, 256, 320,
-                                               384,       448, 512, 640, 768, 896, 1024};
+constexpr std::array<uint16_t, 23> kClassBytes{kSmallest, 8,   16,  24,  32,  48,  64,  80,  96,  112, 128, 160,
+                                               192,       224, 256, 320, 384, 448, 512, 640, 768, 896, 1024};
 
 // The class of every size up to kLargestSmall, by quarters.
 constexpr auto kClassOfQuarter = [] {
     std::array<uint8_t, kLargestSmall / 4 + 1> table{};
     std::size_t cls = 0;
     for (std::size_t quarter = 0; quarter < table.size(); ++quarter) {
-        while (kClassBytes[cls] < quarter * 4) {
-            ++cls;
-        }
+        while (kClassBytes[cls] < quarter * 4) ++cls;
         table[quarter] = static_cast<uint8_t>(cls);
     }
     return table;
@@ -108,9 +105,7 @@ public:
     {
         while (held_.exchange(true, std::memory_order_acquire)) {
             for (unsigned spins = 0; held_.load(std::memory_order_relaxed); ++spins) {
-                if (spins > 64) {
-                    std::this_thread::yield();
-                }
+                if (spins > 64) std::this_thread::yield();
             }
         }
     }
@@ -149,9 +144,7 @@ std::atomic<uint8_t> *mapEntry(const void *address)
 {
     const uintptr_t region = reinterpret_cast<uintptr_t>(address) >> kSpanShift;
     const uintptr_t root = region >> kLeafShift;
-    if (root >= kRootCount) {
-        return nullptr;
-    }
+    if (root >= kRootCount) return nullptr;
     Leaf *leaf = gRoot[root].load(std::memory_order_acquire);
     return leaf != nullptr ? &leaf->isSpan[region & (kLeafCount - 1)] : nullptr;
 }
@@ -160,17 +153,13 @@ std::atomic<uint8_t> *mapEntry(const void *address)
 {
     const uintptr_t region = reinterpret_cast<uintptr_t>(address) >> kSpanShift;
     const uintptr_t root = region >> kLeafShift;
-    if (root >= kRootCount) {
-        return nullptr;
-    }
+    if (root >= kRootCount) return nullptr;
     Leaf *leaf = gRoot[root].load(std::memory_order_acquire);
     if (leaf == nullptr) {
         // Zeroed storage is a leaf with no spans. It lives as long as the
         // process, like the map.
         auto *made = static_cast<Leaf *>(std::calloc(1, sizeof(Leaf)));
-        if (made == nullptr) {
-            return nullptr;
-        }
+        if (made == nullptr) return nullptr;
         if (gRoot[root].compare_exchange_strong(leaf, made, std::memory_order_acq_rel)) {
             leaf = made;
         } else {
@@ -183,9 +172,7 @@ std::atomic<uint8_t> *mapEntry(const void *address)
 Span *spanOf(const void *block)
 {
     const std::atomic<uint8_t> *entry = mapEntry(block);
-    if (entry == nullptr || entry->load(std::memory_order_relaxed) == 0) {
-        return nullptr;
-    }
+    if (entry == nullptr || entry->load(std::memory_order_relaxed) == 0) return nullptr;
     const uintptr_t offset = reinterpret_cast<uintptr_t>(block) & (kSpanBytes - 1);
     return reinterpret_cast<Span *>(const_cast<char *>(static_cast<const char *>(block)) - offset);
 }
@@ -216,9 +203,7 @@ void *takeRegion(Arena *&owner)
 {
     gArenaLock.lock();
     Arena **link = &gHome;
-    while (*link != nullptr && (*link)->idle == 0) {
-        link = &(*link)->next;
-    }
+    while (*link != nullptr && (*link)->idle == 0) link = &(*link)->next;
     Arena *arena = *link;
     if (arena == nullptr) {
         void *raw = std::malloc(kSpanBytes * (kSpansPerArena + 1));
@@ -229,18 +214,13 @@ void *takeRegion(Arena *&owner)
             return nullptr;
         }
         const uintptr_t misalign = reinterpret_cast<uintptr_t>(raw) & (kSpanBytes - 1);
-        unsigned char *start =
-            static_cast<unsigned char *>(raw) + (misalign ? kSpanBytes - misalign : 0);
+        unsigned char *start = static_cast<unsigned char *>(raw) + (misalign ? kSpanBytes - misalign : 0);
         *arena = Arena{raw, start, ~uint64_t{0}, nullptr};
         *link = arena;
-        if (arena == gHome) {
-            gHomeSeen.store(arena, std::memory_order_relaxed);
-        }
+        if (arena == gHome) gHomeSeen.store(arena, std::memory_order_relaxed);
     }
     unsigned index = 0;
-    while ((arena->idle >> index & 1) == 0) {
-        ++index;
-    }
+    while ((arena->idle >> index & 1) == 0) ++index;
     arena->idle &= ~(uint64_t{1} << index);
     gArenaLock.unlock();
     owner = arena;
@@ -249,15 +229,12 @@ void *takeRegion(Arena *&owner)
 
 void returnRegion(Arena *arena, void *region)
 {
-    const auto index =
-        static_cast<unsigned>((static_cast<unsigned char *>(region) - arena->first) / kSpanBytes);
+    const auto index = static_cast<unsigned>((static_cast<unsigned char *>(region) - arena->first) / kSpanBytes);
     gArenaLock.lock();
     arena->idle |= uint64_t{1} << index;
     if (arena->idle == ~uint64_t{0} && arena != gHome) {
         Arena **link = &gHome;
-        while (*link != arena) {
-            link = &(*link)->next;
-        }
+        while (*link != arena) link = &(*link)->next;
         *link = arena->next;
         std::free(arena->raw);
         std::free(arena);
@@ -270,9 +247,7 @@ void returnRegion(Arena *arena, void *region)
 void unlist(SizeClass &sizeClass, Span *span)
 {
     (span->prev != nullptr ? span->prev->next : sizeClass.spans) = span->next;
-    if (span->next != nullptr) {
-        span->next->prev = span->prev;
-    }
+    if (span->next != nullptr) span->next->prev = span->prev;
     span->listed = false;
 }
 
@@ -280,9 +255,7 @@ void listFirst(SizeClass &sizeClass, Span *span)
 {
     span->prev = nullptr;
     span->next = sizeClass.spans;
-    if (span->next != nullptr) {
-        span->next->prev = span;
-    }
+    if (span->next != nullptr) span->next->prev = span;
     sizeClass.spans = span;
     span->listed = true;
 }
@@ -291,9 +264,7 @@ void listFirst(SizeClass &sizeClass, Span *span)
 {
     Arena *arena = nullptr;
     void *region = takeRegion(arena);
-    if (region == nullptr) {
-        return nullptr;
-    }
+    if (region == nullptr) return nullptr;
     std::atomic<uint8_t> *entry = makeMapEntry(region);
     if (entry == nullptr) {
         returnRegion(arena, region);
@@ -336,11 +307,8 @@ void *takeSmall(uint32_t size)
         block = span->fresh;
         span->fresh += span->blockBytes;
     }
-    if (++span->used == span->capacity) {
-        unlist(sizeClass, span);
-    }
-    sizeClass.live.store(sizeClass.live.load(std::memory_order_relaxed) + 1,
-                         std::memory_order_relaxed);
+    if (++span->used == span->capacity) unlist(sizeClass, span);
+    sizeClass.live.store(sizeClass.live.load(std::memory_order_relaxed) + 1, std::memory_order_relaxed);
     sizeClass.lock.unlock();
     return block;
 }
@@ -351,16 +319,11 @@ void giveSmall(Span *span, void *block)
     sizeClass.lock.lock();
     *static_cast<void **>(block) = span->free;
     span->free = block;
-    if (!span->listed) {
-        listFirst(sizeClass, span);
-    }
+    if (!span->listed) listFirst(sizeClass, span);
     const bool alone = span->prev == nullptr && span->next == nullptr;
-    if (--span->used == 0 &&
-        (!alone || span->arena != gHomeSeen.load(std::memory_order_relaxed))) {
+    if (--span->used == 0 && (!alone || span->arena != gHomeSeen.load(std::memory_order_relaxed)))
         dropSpan(sizeClass, span);
-    }
-    sizeClass.live.store(sizeClass.live.load(std::memory_order_relaxed) - 1,
-                         std::memory_order_relaxed);
+    sizeClass.live.store(sizeClass.live.load(std::memory_order_relaxed) - 1, std::memory_order_relaxed);
     sizeClass.lock.unlock();
 }
 
@@ -371,10 +334,8 @@ bool spansWanted()
 #else
     // REZADE9_PLAIN_HEAP=1 asks for malloc; =0 asks for spans even under
     // valgrind, whose callgrind tool profiles them.
-    if (const char *plain = std::getenv("REZADE9_PLAIN_HEAP");
-        plain != nullptr && plain[0] != '\0') {
+    if (const char *plain = std::getenv("REZADE9_PLAIN_HEAP"); plain != nullptr && plain[0] != '\0')
         return plain[0] == '0' && plain[1] == '\0';
-    }
 #if defined(REZADE9_HAS_VALGRIND)
     return !RUNNING_ON_VALGRIND;
 #else
@@ -394,22 +355,16 @@ bool useSpans()
 void *heapAllocate(uint32_t size)
 {
     if (size <= kLargestSmall && useSpans()) {
-        if (void *block = takeSmall(size)) {
-            return block;
-        }
+        if (void *block = takeSmall(size)) return block;
     }
     void *block = std::malloc(size);
-    if (block != nullptr) {
-        gLargeLive.fetch_add(1, std::memory_order_relaxed);
-    }
+    if (block != nullptr) gLargeLive.fetch_add(1, std::memory_order_relaxed);
     return block;
 }
 
 void heapRelease(void *block)
 {
-    if (block == nullptr) {
-        return;
-    }
+    if (block == nullptr) return;
     // A span's page map entry is set before its first block is handed out,
     // so a block from a span always finds it, whichever thread frees it.
     if (Span *span = spanOf(block)) {
@@ -423,9 +378,7 @@ void heapRelease(void *block)
 uint32_t heapLiveBlocks()
 {
     uint32_t live = gLargeLive.load(std::memory_order_relaxed);
-    for (const SizeClass &sizeClass : gClasses) {
-        live += sizeClass.live.load(std::memory_order_relaxed);
-    }
+    for (const SizeClass &sizeClass : gClasses) live += sizeClass.live.load(std::memory_order_relaxed);
     return live;
 }
 

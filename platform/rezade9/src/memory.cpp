@@ -19,9 +19,7 @@ cstd_status csys_memory_alloc_internal(uint32_t size, void **block)
         return 0;
     }
     void *allocated = heapAllocate(size);
-    if (allocated == nullptr) {
-        return csys_errNoMemory;
-    }
+    if (allocated == nullptr) return csys_errNoMemory;
     *block = allocated;
     return 0;
 }
@@ -36,9 +34,7 @@ cstd_status csys_memory_free_internal(void **block)
 cstd_status csys_memory_copy(uint32_t size, const void *source, void *destination)
 {
     // Empty copies may name none; memmove must not see such pointers.
-    if (size != 0) {
-        std::memmove(destination, source, size);
-    }
+    if (size != 0) std::memmove(destination, source, size);
     return 0;
 }
 

@@ -6,7 +6,7 @@
 
 namespace vuvarod9 {
 
-inline constexpr cmath_xformLinear kIdentity{
-    {{1.0f, 0.0f, 0.0f}, {0.0f, 1.0f, 0.0f}, {0.0f, 0.0f, 1.0f}}, {0.0f, 0.0f, 0.0f}};
+inline constexpr cmath_xformLinear kIdentity{{{1.0f, 0.0f, 0.0f}, {0.0f, 1.0f, 0.0f}, {0.0f, 0.0f, 1.0f}},
+                                             {0.0f, 0.0f, 0.0f}};
 
 } // namespace vuvarod9

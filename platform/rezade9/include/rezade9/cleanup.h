@@ -46,8 +46,8 @@ typedef struct csys_cleanupRecord {
  *
  * @return `*status` as it stands afterwards.
  */
-REZADE9_API cstd_status CSTD_CALL csys_cleanupExecute_(csys_cleanupRecord *records,
-                                                       uint32_t *count, cstd_status *status);
+REZADE9_API cstd_status CSTD_CALL csys_cleanupExecute_(csys_cleanupRecord *records, uint32_t *count,
+                                                       cstd_status *status);
 
 #ifdef __cplusplus
 }

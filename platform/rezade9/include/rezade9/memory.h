@@ -41,8 +41,7 @@ REZADE9_API cstd_status CSTD_CALL csys_memory_free_internal(void **block);
  *
  * @return 0.
  */
-REZADE9_API cstd_status CSTD_CALL csys_memory_copy(uint32_t size, const void *source,
-                                                   void *destination);
+REZADE9_API cstd_status CSTD_CALL csys_memory_copy(uint32_t size, const void *source, void *destination);
 
 /**
  * Writes how many blocks this library holds from the heap for its callers:

@@ -85,43 +85,40 @@ typedef struct cstd_vector {
  *         `csys_errOverflow`, `csys_errNoMemory`, or a slot's status. On
  *         failure the array is raw and holds nothing.
  */
-REZADE9_API cstd_status CSTD_CALL cstd_vector__constructWithVtable(cstd_vector *array,
-                                                                   uint64_t size,
-                                                                   uint32_t elementSize,
-                                                                   const cstd_vtable *vtable,
+REZADE9_API cstd_status CSTD_CALL cstd_vector__constructWithVtable(cstd_vector *array, uint64_t size,
+                                                                   uint32_t elementSize, const cstd_vtable *vtable,
                                                                    uint32_t flags);
 
 /** As `cstd_vector__constructWithVtable`, with storage from `mtable` (none:
  *  the heap). The table must outlive the array. */
-REZADE9_API cstd_status CSTD_CALL cstd_vector__constructWithVtableWithMtable(
-    cstd_vector *array, uint64_t size, uint32_t elementSize, const cstd_vtable *vtable,
-    uint32_t flags, const cstd_mtable *mtable);
+REZADE9_API cstd_status CSTD_CALL cstd_vector__constructWithVtableWithMtable(cstd_vector *array, uint64_t size,
+                                                                             uint32_t elementSize,
+                                                                             const cstd_vtable *vtable, uint32_t flags,
+                                                                             const cstd_mtable *mtable);
 
 /** As `cstd_vector__constructWithVtable`, leaving the elements raw: no slot
  *  runs and nothing is zero-filled. */
-REZADE9_API cstd_status CSTD_CALL cstd_vector__constructWithVtableUninit(cstd_vector *array,
-                                                                         uint64_t size,
+REZADE9_API cstd_status CSTD_CALL cstd_vector__constructWithVtableUninit(cstd_vector *array, uint64_t size,
                                                                          uint32_t elementSize,
-                                                                         const cstd_vtable *vtable,
-                                                                         uint32_t flags);
+                                                                         const cstd_vtable *vtable, uint32_t flags);
 
 /** As `cstd_vector__constructWithVtable`, each element a copy of the element
  *  at `fill` (by `constructCopy`, or bytes). */
-REZADE9_API cstd_status CSTD_CALL
-cstd_vector__constructFillWithVtable(cstd_vector *array, uint64_t size, uint32_t elementSize,
-                                     const cstd_vtable *vtable, const void *fill, uint32_t flags);
+REZADE9_API cstd_status CSTD_CALL cstd_vector__constructFillWithVtable(cstd_vector *array, uint64_t size,
+                                                                       uint32_t elementSize, const cstd_vtable *vtable,
+                                                                       const void *fill, uint32_t flags);
 
 /** Builds `array` holding copies of the `count` contiguous elements at
  *  `block` (by `constructCopy`, or bytes). `block` may be none when `count`
  *  is 0. */
-REZADE9_API cstd_status CSTD_CALL cstd_vector__constructFromBlockWithVtable(
-    cstd_vector *array, uint32_t elementSize, const cstd_vtable *vtable, const void *block,
-    uint32_t count, uint32_t flags);
+REZADE9_API cstd_status CSTD_CALL cstd_vector__constructFromBlockWithVtable(cstd_vector *array, uint32_t elementSize,
+                                                                            const cstd_vtable *vtable,
+                                                                            const void *block, uint32_t count,
+                                                                            uint32_t flags);
 
 /** Builds `destination` in raw storage as a copy of `source`: the same
  *  element description and memory table, copies of its elements. */
-REZADE9_API cstd_status CSTD_CALL cstd_vector__constructCopy(cstd_vector *destination,
-                                                             const cstd_vector *source);
+REZADE9_API cstd_status CSTD_CALL cstd_vector__constructCopy(cstd_vector *destination, const cstd_vector *source);
 
 /**
  * Makes the built `destination` hold copies of `source`'s elements, in order.
@@ -132,14 +129,11 @@ REZADE9_API cstd_status CSTD_CALL cstd_vector__constructCopy(cstd_vector *destin
  * keep their new values and the size is what it was or, where growing, the
  * count built; storage grown for the new count is kept.
  */
-REZADE9_API cstd_status CSTD_CALL cstd_vector__assign(cstd_vector *destination,
-                                                      const cstd_vector *source);
+REZADE9_API cstd_status CSTD_CALL cstd_vector__assign(cstd_vector *destination, const cstd_vector *source);
 
 /** As `cstd_vector__assign`, from `count` contiguous elements at `elements`,
  *  which must not lie inside the array. */
-REZADE9_API cstd_status CSTD_CALL cstd_vector__assignElements(cstd_vector *array,
-                                                              const void *elements,
-                                                              uint64_t count);
+REZADE9_API cstd_status CSTD_CALL cstd_vector__assignElements(cstd_vector *array, const void *elements, uint64_t count);
 
 /**
  * Destroys every element (`destruct`, last to first) and releases the
@@ -160,8 +154,7 @@ REZADE9_API cstd_status CSTD_CALL cstd_vector__resizeUninit(cstd_vector *array, 
 
 /** As `cstd_vector__resize`, new elements copies of the element at `fill`,
  *  which may lie inside the array. */
-REZADE9_API cstd_status CSTD_CALL cstd_vector__resizeFill(cstd_vector *array, uint64_t size,
-                                                          const void *fill);
+REZADE9_API cstd_status CSTD_CALL cstd_vector__resizeFill(cstd_vector *array, uint64_t size, const void *fill);
 
 /** Makes room for at least `capacity` elements; never shrinks. */
 REZADE9_API cstd_status CSTD_CALL cstd_vector__reserve(cstd_vector *array, uint64_t capacity);
@@ -170,12 +163,10 @@ REZADE9_API cstd_status CSTD_CALL cstd_vector__reserve(cstd_vector *array, uint6
 REZADE9_API cstd_status CSTD_CALL cstd_vector__getSize32(const cstd_vector *array, uint32_t *size);
 
 /** Writes the number of elements the storage holds. @return 0. */
-REZADE9_API cstd_status CSTD_CALL cstd_vector__getCapacity(const cstd_vector *array,
-                                                           uint64_t *capacity);
+REZADE9_API cstd_status CSTD_CALL cstd_vector__getCapacity(const cstd_vector *array, uint64_t *capacity);
 
 /** Writes the size of one element in bytes. @return 0. */
-REZADE9_API cstd_status CSTD_CALL cstd_vector__getElementSize(const cstd_vector *array,
-                                                              uint32_t *elementSize);
+REZADE9_API cstd_status CSTD_CALL cstd_vector__getElementSize(const cstd_vector *array, uint32_t *elementSize);
 
 /* ---- element access -------------------------------------------------- */
 
@@ -185,33 +176,27 @@ REZADE9_API cstd_status CSTD_CALL cstd_vector__getElementSize(const cstd_vector 
  * storage both are none. The addresses stay valid until the array grows,
  * shrinks its storage or is destroyed. @return 0.
  */
-REZADE9_API cstd_status CSTD_CALL cstd_vector__getBeginEnd(cstd_vector *array, void **begin,
-                                                           void **end);
+REZADE9_API cstd_status CSTD_CALL cstd_vector__getBeginEnd(cstd_vector *array, void **begin, void **end);
 
 /** The read-only form of `cstd_vector__getBeginEnd`. @return 0. */
-REZADE9_API cstd_status CSTD_CALL cstd_vector__getBeginEndConst(const cstd_vector *array,
-                                                                const void **begin,
+REZADE9_API cstd_status CSTD_CALL cstd_vector__getBeginEndConst(const cstd_vector *array, const void **begin,
                                                                 const void **end);
 
 /** Writes the address of the first element and the element count.
  *  @return 0. */
-REZADE9_API cstd_status CSTD_CALL cstd_vector__getBeginSize32(cstd_vector *array, void **begin,
-                                                              uint32_t *size);
+REZADE9_API cstd_status CSTD_CALL cstd_vector__getBeginSize32(cstd_vector *array, void **begin, uint32_t *size);
 
 /** The read-only form of `cstd_vector__getBeginSize32`. @return 0. */
-REZADE9_API cstd_status CSTD_CALL cstd_vector__getBeginSize32Const(const cstd_vector *array,
-                                                                   const void **begin,
+REZADE9_API cstd_status CSTD_CALL cstd_vector__getBeginSize32Const(const cstd_vector *array, const void **begin,
                                                                    uint32_t *size);
 
 /** Writes the address of element `index`.
  *  @return 0; `csys_errOutOfRange` when `index` >= size, `*element`
  *          untouched. */
-REZADE9_API cstd_status CSTD_CALL cstd_vector__getElement(cstd_vector *array, uint64_t index,
-                                                          void **element);
+REZADE9_API cstd_status CSTD_CALL cstd_vector__getElement(cstd_vector *array, uint64_t index, void **element);
 
 /** The read-only form of `cstd_vector__getElement`. */
-REZADE9_API cstd_status CSTD_CALL cstd_vector__getElementConst(const cstd_vector *array,
-                                                               uint64_t index,
+REZADE9_API cstd_status CSTD_CALL cstd_vector__getElementConst(const cstd_vector *array, uint64_t index,
                                                                const void **element);
 
 /* ---- modification ---------------------------------------------------- */
@@ -222,8 +207,8 @@ REZADE9_API cstd_status CSTD_CALL cstd_vector__getElementConst(const cstd_vector
  * @return 0; `csys_errOutOfRange` when `position` > size; allocation and
  *         slot statuses, with the array as it was.
  */
-REZADE9_API cstd_status CSTD_CALL cstd_vector__insert(cstd_vector *array, uint64_t position,
-                                                      const void *elements, uint64_t count);
+REZADE9_API cstd_status CSTD_CALL cstd_vector__insert(cstd_vector *array, uint64_t position, const void *elements,
+                                                      uint64_t count);
 
 /** Inserts a copy of the element at `element` before `position`. */
 REZADE9_API cstd_status CSTD_CALL cstd_vector__insertElement(cstd_vector *array, uint64_t position,
@@ -231,8 +216,7 @@ REZADE9_API cstd_status CSTD_CALL cstd_vector__insertElement(cstd_vector *array,
 
 /** Removes `count` elements from `position` on, keeping the order of the
  *  rest. @return 0; `csys_errOutOfRange` when the range passes the end. */
-REZADE9_API cstd_status CSTD_CALL cstd_vector__erase(cstd_vector *array, uint64_t position,
-                                                     uint64_t count);
+REZADE9_API cstd_status CSTD_CALL cstd_vector__erase(cstd_vector *array, uint64_t position, uint64_t count);
 
 /** Removes the element at address `element`, which must be the address of an
  *  element of the array (`csys_errInvalidArgument` otherwise); the order of
@@ -254,8 +238,7 @@ REZADE9_API cstd_status CSTD_CALL cstd_vector__clearAndFreeMemory(cstd_vector *a
 
 /** Appends copies of `source`'s elements (which may be `array` itself). The
  *  element sizes must match (`csys_errInvalidArgument` otherwise). */
-REZADE9_API cstd_status CSTD_CALL cstd_vector__append(cstd_vector *array,
-                                                      const cstd_vector *source);
+REZADE9_API cstd_status CSTD_CALL cstd_vector__append(cstd_vector *array, const cstd_vector *source);
 
 /** Exchanges the contents of two built arrays, element tables and memory
  *  tables included. Runs no slot. @return 0. */
