@@ -184,7 +184,7 @@ ZODOVAR9_API cstd_status CSTD_CALL cstd_tree_deleteThisAndAllDescendants(cstd_tr
  * naming the released record; the caller keeps its own pointers to them. A
  * listed node whose `parent` names another node (a shallow copy lists its
  * source's children) is left untouched. Reading the list costs one call to
- * `cstd_vector__getBeginSize32` before the specified `cstd_vector__clear`.
+ * `cstd_vector__getBeginSize32` before the list is emptied with `cstd_vector__clear`.
  *
  * @return the release's status, or the first negative one; before the
  *         release, `*p` still names the node.
