@@ -1,7 +1,5 @@
 // The typed families: what each family's construction builds and calls, the
 // payload each one copies, and the tree of trees taking its inner tree along.
-#include <cstring>
-
 #include "expect.hpp"
 
 namespace {
@@ -60,41 +58,11 @@ TEST_P(Families, ConstructBuildsTheFamilysBlockAndElementOnly)
     ASSERT_EQ(cstd_tree32s_destruct(&t), 0);
 }
 
-TEST_P(Families, CopyEndsWithTheFamilysSizeTableAndABlockOfItsOwn)
-{
-    const Family &f = GetParam();
-    cstd_tree source, copy;
-    ASSERT_EQ(f.construct(&source), 0);
-    std::memset(source.data, 0x3C, f.element == Fn::cstd_vector__constructWithVtable ? 0 : f.size);
-    ASSERT_EQ(cstd_tree_cmath_xformLinear_constructCopy(&copy, &source), 0);
-    EXPECT_EQ(copy.dataSize, f.size);
-    EXPECT_EQ(copy.vtable, source.vtable);
-    EXPECT_NE(copy.data, source.data);
-    if (f.element != Fn::cstd_vector__constructWithVtable) {
-        EXPECT_EQ(std::memcmp(copy.data, source.data, f.size), 0);
-    }
-    ASSERT_EQ(cstd_tree_tree_destruct(&copy), 0);
-    ASSERT_EQ(cstd_tree_tree_destruct(&source), 0);
-}
-
 class Family1 : public ::testing::Test {
 protected:
     void SetUp() override { probe::reset(); }
     void TearDown() override { EXPECT_TRUE(probe::nothingLive()); }
 };
-
-TEST_F(Family1, Int32PayloadIsFourPlainBytes)
-{
-    cstd_tree *n = nullptr;
-    ASSERT_EQ(cstd_tree32s_new(&n), 0);
-    const int32_t minusOne = -1;
-    ASSERT_EQ(cstd_tree32s_setData(n, &minusOne), 0);
-    void *data = nullptr;
-    ASSERT_EQ(cstd_tree32s_getDataPtr(n, &data), 0);
-    EXPECT_EQ(*static_cast<int32_t *>(data), -1);
-    ASSERT_EQ(cstd_tree32s_delete(&n), 0);
-    EXPECT_EQ(n, nullptr);
-}
 
 TEST_F(Family1, TransformsCopyAsBytesAndDieWithoutTheMathLibrary)
 {
@@ -164,26 +132,6 @@ TEST_F(Family1, TreeOfTreesOwnsItsInnerTree)
     }
     ASSERT_EQ(cstd_tree_destruct(&number), 0);
     ASSERT_EQ(cstd_tree_destruct(&plain), 0);
-}
-
-TEST_F(Family1, FamiliesMixInOneTreeAndWalkAsTheCoreDoes)
-{
-    cstd_tree *root = nullptr, *a = nullptr, *b = nullptr;
-    ASSERT_EQ(cstd_tree_tree_new(&root), 0);
-    ASSERT_EQ(cstd_tree_cmath_xformLinear_new(&a), 0);
-    ASSERT_EQ(cstd_tree32s_new(&b), 0);
-    ASSERT_EQ(cstd_tree32s_addChild(root, a), 0);
-    ASSERT_EQ(cstd_tree_tree_addChild(root, b), 0);
-    const cstd_tree *step = root;
-    std::vector<const cstd_tree *> order;
-    while (cstd_tree_tree_getNextSearchElementConst(step, cstd_tree_searchDepthFirst, &step) >= 0) {
-        order.push_back(step);
-    }
-    EXPECT_EQ(order, (std::vector<const cstd_tree *>{a, b}));
-    const cstd_tree *untouched = root;
-    EXPECT_EQ(cstd_tree32s_getNextSearchElementConst(root, 2, &untouched), 0);
-    EXPECT_EQ(untouched, root);
-    ASSERT_EQ(cstd_tree_cmath_xformLinear_deleteThisAndAllDescendants(&root), 0);
 }
 
 // Each family entry answers as the core operation of its name: a forwarder
