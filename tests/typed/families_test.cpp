@@ -1,6 +1,13 @@
 // The typed families: what each family's construction builds and calls, the
 // payload each one copies, and the tree of trees taking its inner tree along.
+#include <sstream>
+#include <string>
+
 #include "expect.hpp"
+
+#if !defined(_WIN32)
+#include <dlfcn.h>
+#endif
 
 namespace {
 
@@ -161,5 +168,29 @@ TEST_F(Family1, SharedEntriesAnswerAsTheirCoreOperations)
     EXPECT_EQ(a, nullptr);
     ASSERT_EQ(cstd_tree32s_delete(&root), 0);
 }
+
+#if !defined(_WIN32) // the DLL's names are checked by tests/windows
+// The families share one entry point per core operation, that of the int32
+// family, which answers as the core does (above); "a=b": name a is b's entry.
+TEST(FamilyEntries, EachSharedOperationIsTheInt32FamilysEntry)
+{
+    std::istringstream ops("constructCopy destruct delete deleteThisAndAllDescendants deleteThisButNotDescendants "
+                           "setData getDataPtr assign addChild removeChild getNumChildren hasParent getParent "
+                           "getParentConst=getParent getFirstChild getFirstChildConst hasPrevSibling getPrevSibling "
+                           "getPrevSiblingConst=getPrevSibling hasNextSibling getNextSibling "
+                           "getNextSiblingConst=getNextSibling getDepthFromRoot hasNextSearchElement "
+                           "getNextSearchElement getNextSearchElementConst");
+    const auto at = [](const std::string &name) { return dlsym(RTLD_DEFAULT, name.c_str()); };
+    for (std::string op; ops >> op;) {
+        const std::string name = op.substr(0, op.find('=')), as = op.substr(op.find('=') + 1);
+        ASSERT_NE(at("cstd_tree32s_" + as), nullptr) << as;
+        for (const char *family : {"cstd_tree32s_", "cstd_tree_cmath_xformLinear_", "cstd_tree_tree_"})
+            EXPECT_EQ(at(family + name), at("cstd_tree32s_" + as)) << family << name;
+    }
+    // The families' search step is the core's read-only step itself.
+    EXPECT_EQ(at("cstd_tree32s_getNextSearchElement"), at("cstd_tree_getNextSearchElementConst"));
+}
+
+#endif
 
 } // namespace
