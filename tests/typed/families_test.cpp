@@ -156,10 +156,12 @@ TEST_F(Family1, SharedEntriesAnswerAsTheirCoreOperations)
             EXPECT_EQ(fromFamily, fromCore) << pair.name;
         }
     }
-    const cstd_tree *first = nullptr;
+    const cstd_tree *first = nullptr, *next = nullptr;
     uint32_t more = 0;
     EXPECT_EQ(cstd_tree32s_getFirstChildConst(root, &first), 0);
     EXPECT_EQ(first, a);
+    EXPECT_EQ(cstd_tree32s_getNextSearchElementConst(a, cstd_tree_searchDepthFirst, &next), 0);
+    EXPECT_EQ(next, b);
     EXPECT_EQ(cstd_tree32s_hasNextSearchElement(b, cstd_tree_searchDepthFirst, &more), 0);
     EXPECT_EQ(more, 0u);
     EXPECT_EQ(cstd_tree32s_removeChild(root, a), 0);
