@@ -1,8 +1,8 @@
 // Hostile shapes against the shipped library, each on a thread whose stack is
 // 64 KiB, so that anything recursing with a tree's height or width overflows:
 // a million-level chain and a node with 20,000 children, walked, measured and
-// deleted by each deletion; parent links closed into loops; ten million nodes
-// whose deletion hands the heap back. Each prints how long it took.
+// deleted by each deletion; ten million nodes whose deletion hands the heap
+// back. Each prints how long it took.
 #include <zodovar9/zodovar9.h>
 #include <rezade9/memory.h>
 
@@ -14,7 +14,6 @@
 #include <cstdio>
 #include <functional>
 #include <string>
-#include <vector>
 
 namespace {
 
@@ -128,61 +127,6 @@ TEST(Hostile, DeepWideAndHugeTreesUnderEachDeletion)
             EXPECT_LE(mallinfo2().uordblks, heapBefore + 64 * 1024);
         });
     }
-}
-
-// Parent links closed into a loop of `length` nodes, and a leaf whose link
-// names the first of them. `listed`: each node's list holds its loop child at
-// the position its link says (addChild, which tests only the child's own
-// link, closes the loop); otherwise only the links are written, with
-// `position`. No list holds the leaf, so every climb from it goes round.
-TEST(Hostile, ParentLinksInALoop)
-{
-    struct Loop {
-        int length;
-        bool listed;
-        int32_t position;
-    };
-    const Loop loops[] = {{1, false, 0},  {1, true, 0}, {2, false, 5},           {3, true, 0},
-                          {7, false, -1}, {7, true, 0}, {1000, false, INT32_MAX}};
-    onSmallStack("parent loops", [&] {
-        const uint32_t before = liveBlocks();
-        for (const Loop &loop : loops) {
-            SCOPED_TRACE(testing::Message() << loop.length << (loop.listed ? " listed" : " unlisted"));
-            std::vector<cstd_tree> n(loop.length + 1);
-            for (cstd_tree &node : n) ASSERT_EQ(cstd_tree_construct(&node), 0);
-            cstd_tree *leaf = &n[loop.length];
-            for (int i = 0; i < loop.length; ++i) {
-                cstd_tree *parent = &n[(i + 1) % loop.length];
-                if (!loop.listed) n[i].parent = parent, n[i].indexInParent = loop.position;
-                ASSERT_EQ(loop.listed ? cstd_tree_addChild(parent, &n[i]) : 0, 0);
-            }
-            leaf->parent = &n[0], leaf->indexInParent = loop.listed ? 0 : loop.position;
-            for (cstd_tree &node : n) {
-                // A node that lists a child delivers it without climbing.
-                const bool climbs = !loop.listed || &node == leaf;
-                const cstd_tree *listedChild = &n[(&node - &n[0] + loop.length - 1) % loop.length];
-                const cstd_status expected = climbs ? cstd_tree_errParentCycle : 0;
-                cstd_tree *next = leaf;
-                const cstd_tree *constNext = leaf;
-                int32_t depth = 7;
-                uint32_t truth = 7;
-                EXPECT_EQ(cstd_tree_getDepthFromRoot(&node, &depth), cstd_tree_errParentCycle);
-                EXPECT_EQ(depth, -1);
-                EXPECT_EQ(cstd_tree_getNextSearchElement(&node, cstd_tree_searchDepthFirst, &next), expected);
-                EXPECT_EQ(cstd_tree_getNextSearchElementConst(&node, cstd_tree_searchDepthFirst, &constNext), expected);
-                EXPECT_EQ(cstd_tree_hasNextSearchElement(&node, cstd_tree_searchDepthFirst, &truth), expected);
-                EXPECT_EQ(next, climbs ? leaf : listedChild); // written only when a node is delivered
-                EXPECT_EQ(constNext, climbs ? leaf : listedChild);
-                EXPECT_EQ(truth, climbs ? 0u : 1u);
-            }
-            for (cstd_tree &node : n) {
-                node.parent = nullptr, node.indexInParent = -1;
-                EXPECT_EQ(cstd_vector__clear(&node.children), 0);
-                EXPECT_EQ(cstd_tree_destruct(&node), 0);
-            }
-        }
-        EXPECT_EQ(liveBlocks(), before);
-    });
 }
 
 } // namespace

@@ -139,7 +139,9 @@ TEST_P(VectorTest, GrowsByDoublingAndBuildsNewElementsZeroed)
     }
     EXPECT_EQ(values(array), expected);
     const Item seven = item(7);
-    ASSERT_EQ(cstd_vector__clear(&array) | cstd_vector__resize(&array, 120), 0);
+    ASSERT_EQ(cstd_vector__clear(&array), 0);
+    EXPECT_GE(array.capacity, 100u); // clear keeps the storage
+    ASSERT_EQ(cstd_vector__resize(&array, 120), 0);
     ASSERT_EQ(cstd_vector__resize(&array, 2) | cstd_vector__resizeFill(&array, 4, &seven), 0);
     EXPECT_EQ(values(array), (Values{0, 0, 7, 7}));
 }
@@ -258,22 +260,12 @@ INSTANTIATE_TEST_SUITE_P(Tables, TrackedVectorTest,
                          ::testing::Values(Variant{"Full", &kFull, nullptr}, Variant{"FullMtable", &kFull, &kPoisoned}),
                          [](const auto &info) { return std::string(info.param.name); });
 
-TEST(Vector, PointerArrayHotPathsAndRefusals)
+// Pointer arrays themselves are the trees' child lists, checked by every tree test.
+TEST(Vector, Refusals)
 {
     cstd_vector a, b;
     ASSERT_EQ(cstd_vector__constructWithVtable(&a, 0, sizeof(void *), nullptr, 0), 0);
-    void *begin = &a, *end = &a, *pointers[6] = {&a, &b, &begin, &end, &pointers, nullptr};
-    cstd_vector__getBeginEnd(&a, &begin, &end);
-    EXPECT_TRUE(begin == nullptr && end == nullptr); // an empty array allocates nothing
-    for (void *&p : pointers) ASSERT_EQ(cstd_vector__pushBack(&a, &p), 0);
-    ASSERT_EQ(cstd_vector__eraseElement(&a, static_cast<void **>(a.begin) + 2), 0);
-    cstd_vector__getBeginEnd(&a, &begin, &end);
-    const void *expected[] = {&a, &b, &end, &pointers, nullptr};
-    ASSERT_EQ(static_cast<char *>(end) - static_cast<char *>(begin), int(sizeof expected));
-    EXPECT_EQ(std::memcmp(begin, expected, sizeof expected), 0);
-    cstd_vector__clear(&a);
-    EXPECT_TRUE(a.size == 0 && a.capacity >= 5); // clear keeps the storage
-
+    void *pointers[2] = {&a, &b};
     EXPECT_EQ(cstd_vector__constructWithVtable(&b, 1, 0, nullptr, 0), csys_errInvalidArgument);
     EXPECT_EQ(cstd_vector__constructWithVtable(&b, 1, 4, nullptr, 1), csys_errInvalidArgument);
     EXPECT_EQ(cstd_vector__constructWithVtable(&b, 1ull << 32, 1, nullptr, 0), csys_errOverflow);

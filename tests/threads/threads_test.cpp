@@ -7,7 +7,6 @@
 #include <gtest/gtest.h>
 
 #include <condition_variable>
-#include <cstring>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -128,59 +127,5 @@ std::string buildWalkCopyDelete(int thread, int round)
 }
 
 TEST(Threads, SeparateTreesAreBuiltWalkedCopiedAndDeletedAtOnce) { onThreads(8, buildWalkCopyDelete); }
-
-// Slots count per thread: one run for another thread's array unbalances two counts.
-thread_local int tLiveElements = 0;
-cstd_status CSTD_CALL constructElement(void *e, uint32_t) { return *static_cast<int32_t *>(e) = 0, ++tLiveElements, 0; }
-cstd_status CSTD_CALL copyElement(void *d, const void *s) { return std::memcpy(d, s, 4), ++tLiveElements, 0; }
-cstd_status CSTD_CALL destructElement(void *) { return --tLiveElements, 0; }
-const cstd_vtable kElementTable{constructElement, copyElement, nullptr, destructElement, 0};
-
-// Blocks that each thread hands to the next, which checks and releases them a
-// round later: blocks go back from threads that did not take them. One table
-// per round parity, so a round's hand-over never meets the last one's.
-void *gHandedOver[2][16][4];
-
-std::string blocksAndArrays(int thread, int round)
-{
-    const int from = (thread + 15) % 16;
-    for (void *&block : gHandedOver[(round + 1) % 2][from]) {
-        if (round == 0) break;
-        REQUIRE(static_cast<unsigned char *>(block)[47] == from + round - 1 && csys_memory_free_internal(&block) == 0);
-    }
-    for (void *&block : gHandedOver[round % 2][thread]) {
-        if (round == 7) break;
-        REQUIRE(csys_memory_alloc_internal(48, &block) == 0 && std::memset(block, thread + round, 48));
-    }
-    // Blocks of many sizes, each filled with its own byte and read back once
-    // all are allocated (the shared count read meanwhile), released interleaved.
-    void *blocks[64] = {};
-    uint32_t count = 0;
-    for (int i = 0; i < 64; ++i)
-        REQUIRE(csys_memory_alloc_internal(1 + i * 7, &blocks[i]) == 0 &&
-                std::memset(blocks[i], thread * 16 + i % 16, 1 + i * 7));
-    csys_memory_getLiveBlockCount(&count);
-    for (int i = 0; i < 64; ++i) REQUIRE(static_cast<unsigned char *>(blocks[i])[i * 7] == thread * 16 + i % 16);
-    for (int i = 0; i < 64; ++i) REQUIRE(csys_memory_free_internal(&blocks[(i * 5) % 64]) == 0);
-    // An array that grows, loses its even values, is copied and dropped.
-    cstd_vector array, copy;
-    REQUIRE(cstd_vector__constructWithVtable(&array, 0, sizeof(int32_t), &kElementTable, 0) == 0);
-    for (int32_t v = 0, value = stamp(thread, round, 0); v < 300; value = stamp(thread, round, ++v))
-        REQUIRE(cstd_vector__pushBack(&array, &value) == 0);
-    for (int32_t v = 298; v >= 0; v -= 2) REQUIRE(cstd_vector__erase(&array, static_cast<uint64_t>(v), 1) == 0);
-    REQUIRE(cstd_vector__constructCopy(&copy, &array) == 0);
-    for (cstd_vector *a : {&array, &copy}) {
-        void *begin = nullptr;
-        uint32_t size = 0;
-        REQUIRE(cstd_vector__getBeginSize32(a, &begin, &size) == 0 && size == 150);
-        for (uint32_t k = 0; k < size; ++k)
-            REQUIRE(static_cast<const int32_t *>(begin)[k] == stamp(thread, round, int(2 * k + 1)));
-    }
-    REQUIRE(tLiveElements == 300 && cstd_vector__destruct(&array) == 0 && cstd_vector__destruct(&copy) == 0 &&
-            !tLiveElements);
-    return "";
-}
-
-TEST(Threads, SystemLibraryBlocksAndArraysOnManyThreads) { onThreads(16, blocksAndArrays); }
 
 } // namespace

@@ -42,6 +42,9 @@ TEST_P(Cycle, ClimbsStopWithTheCycleStatus)
     depth = 0;
     EXPECT_EQ(cstd_tree_getNextSearchElement(x, kDepthFirst, &next), cstd_tree_errParentCycle);
     EXPECT_EQ(next, kUnset);
+    EXPECT_EQ(cstd_tree_getNextSearchElementConst(x, kDepthFirst, const_cast<const cstd_tree **>(&next)),
+              cstd_tree_errParentCycle);
+    EXPECT_EQ(next, kUnset);
     EXPECT_EQ(cstd_tree_hasNextSearchElement(x, kDepthFirst, &more), cstd_tree_errParentCycle);
     EXPECT_EQ(more, 0u);
     EXPECT_EQ(cstd_tree_getDepthFromRoot(x, &depth), cstd_tree_errParentCycle);

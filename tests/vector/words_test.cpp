@@ -1,7 +1,6 @@
 // The tree-pointer vector: every entry is one generic call with exactly the
-// expected words, whose status comes back as it is; the further names are the
-// same entry points; and dropping pointers never reaches the nodes.
-#include <cstring>
+// expected words, whose status comes back as it is; and the further names are
+// the same entry points.
 #include <string>
 
 #include "expect.hpp"
@@ -168,39 +167,5 @@ TEST(TreePtrNames, FurtherNamesAreTheSameEntryPoints)
     EXPECT_EQ(address(&cstd_vector_cstd_treePtr_getBeginSize32Const),
               address(&cstd_vector_cstd_treePtr_getBeginSizeConst));
 }
-
-// Dropping pointers, by any entry, leaves the nodes named and their links.
-using Drop = cstd_status (*)(cstd_vector *);
-class Dropping : public ::testing::TestWithParam<Drop> {};
-
-TEST_P(Dropping, LeavesTheNodesAndTheirLinksAsTheyWere)
-{
-    cstd_treePtr nodes[3] = {};
-    for (cstd_treePtr &n : nodes) {
-        ASSERT_EQ(cstd_tree_new(&n), 0);
-    }
-    ASSERT_EQ(cstd_tree_addChild(nodes[0], nodes[1]), 0);
-    ASSERT_EQ(cstd_tree_addChild(nodes[0], nodes[2]), 0);
-    unsigned char before[3][sizeof(cstd_tree)];
-    for (int i = 0; i < 3; ++i) {
-        std::memcpy(before[i], nodes[i], sizeof(cstd_tree));
-    }
-    cstd_vector array;
-    ASSERT_EQ(cstd_vector_cstd_treePtr_constructFromBlock(&array, nodes, 3), 0);
-    ASSERT_EQ(GetParam()(&array), 0);
-    for (int i = 0; i < 3; ++i) {
-        EXPECT_EQ(std::memcmp(before[i], nodes[i], sizeof(cstd_tree)), 0) << "node " << i;
-    }
-    if (GetParam() != &cstd_vector_cstd_treePtr_destruct) {
-        EXPECT_EQ(cstd_vector_cstd_treePtr_destruct(&array), 0);
-    }
-    EXPECT_EQ(cstd_tree_deleteThisAndAllDescendants(&nodes[0]), 0);
-    EXPECT_TRUE(probe::nothingLive());
-}
-
-INSTANTIATE_TEST_SUITE_P(TreePtr, Dropping,
-                         ::testing::Values(&cstd_vector_cstd_treePtr_destruct, &cstd_vector_cstd_treePtr_clear,
-                                           &cstd_vector_cstd_treePtr_clearAndFreeMemory,
-                                           &cstd_vector_cstd_treePtr_popBack));
 
 } // namespace
