@@ -35,11 +35,6 @@ int main(void)
     return sizeof names / sizeof names[0] == ${count} ? 0 : 1;
 }
 ")
-set(ENV{PKG_CONFIG_PATH} ${prefix}/${LIBDIR}/pkgconfig)
-execute_process(COMMAND ${PKG_CONFIG} --cflags --libs zodovar9 OUTPUT_VARIABLE flags
-                OUTPUT_STRIP_TRAILING_WHITESPACE COMMAND_ERROR_IS_FATAL ANY)
-separate_arguments(flags UNIX_COMMAND "${flags}")
-execute_process(COMMAND ${CC} ${C_FLAGS} -std=c99 -pedantic-errors -Wall -Werror
-                        ${WORK}/consumer.c ${flags} -Wl,-rpath,${prefix}/${LIBDIR}
-                        -o ${WORK}/consumer COMMAND_ERROR_IS_FATAL ANY)
+include(${CMAKE_CURRENT_LIST_DIR}/pkgconfig_consumer.cmake)
+build_pkgconfig_consumer(${WORK}/consumer.c ${WORK}/consumer)
 execute_process(COMMAND ${WORK}/consumer COMMAND_ERROR_IS_FATAL ANY)

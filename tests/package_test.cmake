@@ -34,13 +34,8 @@ function(run_consumer program)
 endfunction()
 
 # C, through pkg-config.
-set(ENV{PKG_CONFIG_PATH} ${prefix}/${LIBDIR}/pkgconfig)
-execute_process(COMMAND ${PKG_CONFIG} --cflags --libs zodovar9 OUTPUT_VARIABLE flags
-                OUTPUT_STRIP_TRAILING_WHITESPACE COMMAND_ERROR_IS_FATAL ANY)
-separate_arguments(flags UNIX_COMMAND "${flags}")
-execute_process(COMMAND ${CC} ${C_FLAGS} -std=c99 -pedantic-errors -Wall -Werror
-                        ${SOURCE}/consumer.c ${flags} -Wl,-rpath,${prefix}/${LIBDIR}
-                        -o ${WORK}/consumer_c COMMAND_ERROR_IS_FATAL ANY)
+include(${CMAKE_CURRENT_LIST_DIR}/pkgconfig_consumer.cmake)
+build_pkgconfig_consumer(${SOURCE}/consumer.c ${WORK}/consumer_c)
 run_consumer(${WORK}/consumer_c)
 
 # C++, through find_package.

@@ -723,8 +723,7 @@ public:
             status = cstd_tree_getFirstChildConst(node_, &child);
         else
             status = cstd_tree_getFirstChild(node_, &child);
-        detail::set(ec, status == cstd_tree_errNoChild ? 0 : status);
-        return basic_node_ref(status < 0 ? nullptr : child);
+        return found(status, child, ec, cstd_tree_errNoChild);
     }
     /** @return the next sibling, or null; throws `error` if the library fails. */
     basic_node_ref next_sibling() const
@@ -743,9 +742,7 @@ public:
             status = cstd_tree_getNextSiblingConst(node_, &sibling);
         else
             status = cstd_tree_getNextSibling(node_, &sibling);
-        const bool none = status == cstd_tree_errNoParent || status == cstd_tree_errNoNextSibling;
-        detail::set(ec, none ? 0 : status);
-        return basic_node_ref(status < 0 ? nullptr : sibling);
+        return found(status, sibling, ec, cstd_tree_errNoNextSibling, cstd_tree_errNoParent);
     }
     /** @return the previous sibling, or null; throws `error` if the library fails. */
     basic_node_ref prev_sibling() const
@@ -764,9 +761,7 @@ public:
             status = cstd_tree_getPrevSiblingConst(node_, &sibling);
         else
             status = cstd_tree_getPrevSibling(node_, &sibling);
-        const bool none = status == cstd_tree_errNoParent || status == cstd_tree_errNoPrevSibling;
-        detail::set(ec, none ? 0 : status);
-        return basic_node_ref(status < 0 ? nullptr : sibling);
+        return found(status, sibling, ec, cstd_tree_errNoPrevSibling, cstd_tree_errNoParent);
     }
     /** @return the number of ancestors: 0 for a root; throws `error` on a
      *  cycle of parent links. */
@@ -862,6 +857,14 @@ public:
     tree<T> remove_child(basic_node_ref child, std::error_code &ec) const noexcept requires(!Const);
 
 private:
+    // A neighbour query's answer: the node, or null where the status says
+    // there is none (`absent`, `alsoAbsent`: no error) or the query failed.
+    static basic_node_ref found(cstd_status status, node_type *node, std::error_code &ec, cstd_status absent,
+                                cstd_status alsoAbsent = 0) noexcept
+    {
+        detail::set(ec, status == absent || status == alsoAbsent ? 0 : status);
+        return basic_node_ref(status < 0 ? nullptr : node);
+    }
     template <class... Args>
     basic_node_ref attach_new(std::error_code &ec, Args &&...args) const noexcept
     {
