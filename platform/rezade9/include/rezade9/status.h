@@ -24,7 +24,11 @@ enum {
      *  empty array. */
     csys_errOutOfRange = CSTD_STATUS_FAILURE(0x0B03),
     /** 0x80000B04: a count beyond 32 bits, or a byte size that overflows. */
-    csys_errOverflow = CSTD_STATUS_FAILURE(0x0B04)
+    csys_errOverflow = CSTD_STATUS_FAILURE(0x0B04),
+    /** 0x80000B05: `csys_memory_free_internal` was handed a block that is
+     *  not live: released already, or never handed out by this heap. Nothing
+     *  is released and the pointer is left as it was. */
+    csys_errBlockNotLive = CSTD_STATUS_FAILURE(0x0B05)
 };
 
 #ifdef __cplusplus
