@@ -123,14 +123,8 @@ ZODOVAR9_API cstd_status CSTD_CALL cstd_tree_destruct(cstd_tree *tree)
     if (status < 0) {
         return status;
     }
-    // A node destroyed while attached leaves its parent's list first, so the
-    // list never names a released record.
-    if (tree->parent != nullptr) {
-        status = cstd_tree_removeChild(tree->parent, tree);
-        if (status < 0) {
-            return status;
-        }
-    }
+    // The parent is never touched: it may be long gone (a copy keeps its
+    // source's link without being listed), so detaching first is the caller's.
     tree->parent = nullptr;
     tree->indexInParent = -1;
     status = cstd_vector__destruct(&tree->children);

@@ -97,15 +97,24 @@ ZODOVAR9_API cstd_status CSTD_CALL cstd_tree_getPrevSibling(cstd_tree *tree, cst
     if (tree->parent == nullptr) {
         return cstd_tree_errNoParent;
     }
-    if (tree->indexInParent == 0) {
+    // A position the list cannot hold (a failed attach leaves -1; a copy's
+    // parent may have lost children since) finds no previous sibling: below
+    // the list it is refused at once, past it the list's end bounds the read.
+    if (tree->indexInParent <= 0) {
         return cstd_tree_errNoPrevSibling;
     }
     cstd_tree *const *begin = nullptr;
-    const cstd_status status = cstd_vector__getBeginEndConst(&tree->parent->children, blockAddress(&begin), nullptr);
+    cstd_tree *const *end = nullptr;
+    const cstd_status status =
+        cstd_vector__getBeginEndConst(&tree->parent->children, blockAddress(&begin), blockAddress(&end));
     if (status < 0) {
         return status;
     }
-    *sibling = begin[tree->indexInParent - 1];
+    const int32_t previous = tree->indexInParent - 1;
+    if (previous >= end - begin) {
+        return cstd_tree_errNoPrevSibling;
+    }
+    *sibling = begin[previous];
     return status;
 }
 

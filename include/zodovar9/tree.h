@@ -19,7 +19,16 @@
  * does not own its element table, which must outlive every node that names
  * it. Destroying a node deletes every node still attached below it, releasing
  * each record, so every node attached below a node that is destroyed must be a
- * heap node made by a new operation.
+ * heap node made by a new operation. A node is destroyed as a root: detach
+ * an attached node with `cstd_tree_removeChild` before destroying or
+ * deleting it.
+ *
+ * Pointers. No function of the library tests a pointer argument for none:
+ * every pointer given must name a valid record or variable, except where a
+ * comment says otherwise (the node pointer whose address the new and delete
+ * operations take may itself be none). The checked build
+ * (`-DZODOVAR9_CHECKED=ON`) tests these duties on entry and stops the
+ * program with a message naming the function and the duty.
  *
  * Binary layout: in the 32-bit layout a `cstd_tree` is 48 bytes, a
  * `cstd_treePtr` 4 and a `cstd_vtable` five 32-bit words.
@@ -95,11 +104,17 @@ ZODOVAR9_API cstd_status CSTD_CALL cstd_tree_constructWithSizeAndVtable(cstd_tre
 
 /**
  * Takes a constructed node apart in place: deletes every node attached below
- * it (see `cstd_tree_deleteThisAndAllDescendants`), detaches the node from its
- * parent if it has one (as `cstd_tree_removeChild` does, so the parent's list
- * never names a destroyed record), destroys its children list, runs the
- * table's `destruct` slot on `data` and releases a buffer payload's block.
- * Afterwards the record is raw, with
+ * it (see `cstd_tree_deleteThisAndAllDescendants`), destroys its children
+ * list, runs the table's `destruct` slot on `data` and releases a buffer
+ * payload's block. The node is destroyed as a root: its own `parent` and
+ * `indexInParent` are reset, but its parent is never read or changed, since
+ * a legal program may have released it (a copy made by `cstd_tree_assign` or
+ * `cstd_tree_constructCopy` keeps its source's link without being listed).
+ * Detaching an attached node first, with `cstd_tree_removeChild`, is the
+ * caller's duty; otherwise the parent's list goes on naming the destroyed
+ * record. The same holds for every operation that destroys the node it is
+ * given: `cstd_tree_delete`, the new operations on a pointer that names a
+ * node, and both exported deletions. Afterwards the record is raw, with
  * `parent` none, `indexInParent` -1, `data` none, `dataSize` 0 and `vtable`
  * none, and may be constructed again.
  *
@@ -264,11 +279,16 @@ ZODOVAR9_API cstd_status CSTD_CALL cstd_tree_getFirstChildConst(const cstd_tree 
 ZODOVAR9_API cstd_status CSTD_CALL cstd_tree_hasPrevSibling(const cstd_tree *tree, uint32_t *truth);
 
 /**
- * Delivers the sibling before the node, from its stored position alone (one
- * list call, no count). The position must be right: a node whose
- * `indexInParent` lies outside its parent's list must not be given.
+ * Delivers the sibling before the node, from its stored position (one list
+ * call, no count: the list's end, which the same call delivers, bounds the
+ * read). A node whose position breaks the invariant finds no previous
+ * sibling and nothing outside the list is read: a position of 0 or below
+ * (a failed attach leaves -1) is refused before any call, and one whose
+ * entry before it lies past the list's end (a copy whose source's parent has
+ * lost children since) after the call.
  * @return the list call's status; `cstd_tree_errNoParent` for a root;
- *         `cstd_tree_errNoPrevSibling` for a first child.
+ *         `cstd_tree_errNoPrevSibling` for a first child or a position
+ *         outside the list.
  */
 ZODOVAR9_API cstd_status CSTD_CALL cstd_tree_getPrevSibling(cstd_tree *tree, cstd_tree **sibling);
 

@@ -1005,8 +1005,14 @@ public:
         }
         const bool is_root = node.get() == root_;
         cstd_tree *doomed = node.get();
-        // The library detaches an attached node before it destroys it.
-        cstd_status status = cstd_tree_deleteThisAndAllDescendants(&doomed);
+        cstd_tree *const parent = doomed->parent;
+        // A node leaves its parent's list before it is destroyed; a failed
+        // deletion puts it back (last among its siblings).
+        cstd_status status = parent ? cstd_tree_removeChild(parent, doomed) : 0;
+        if (status >= 0) {
+            status = cstd_tree_deleteThisAndAllDescendants(&doomed);
+            if (status < 0 && parent) (void)cstd_tree_addChild(parent, doomed);
+        }
         if (status >= 0 && is_root) root_ = nullptr;
         detail::set(ec, status);
     }
@@ -1047,8 +1053,12 @@ public:
         for (node_ref<T> child : children) kept.push_back(child.get());
         const bool is_root = node.get() == root_;
         cstd_tree *doomed = node.get();
-        cstd_status status = cstd_tree_deleteThisButNotDescendants(&doomed);
+        cstd_tree *const parent = doomed->parent;
+        cstd_status status = parent ? cstd_tree_removeChild(parent, doomed) : 0;
+        const bool detached = status >= 0;
+        if (detached) status = cstd_tree_deleteThisButNotDescendants(&doomed);
         if (status < 0) {
+            if (detached && parent) (void)cstd_tree_addChild(parent, doomed);
             // Put back the children that the failed call already let go.
             for (cstd_tree *child : kept) {
                 uint32_t has = 0;

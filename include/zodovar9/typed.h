@@ -17,6 +17,10 @@
  * payload node is not linked into the outer tree: navigation and search of
  * the outer tree never enter it.
  *
+ * Every rule of <zodovar9/tree.h> holds for the families unchanged: no
+ * pointer argument may be none (except a node pointer whose address `new`
+ * and the deletions take), and a node is detached before it is destroyed.
+ *
  * Apart from `construct` and `new`, every family operation is the core
  * operation of the same name (<zodovar9/tree.h>), one entry point exported
  * under the three family names, with the core's arguments, statuses and

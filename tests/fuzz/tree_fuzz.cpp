@@ -550,7 +550,7 @@ void step(const uint8_t *&in, const uint8_t *end)
     } else if (op == 2 && x.live && m[b].live) { // detach b from a
         mutate([&] { return cstd_tree_removeChild(node(a), node(b)); }, m[b].parent == a ? 0 : cstd_tree_errWrongParent,
                [&] { detach(b); });
-    } else if (op == 3 && (a < kHeapSlots || !x.live)) { // a new node in slot a, deleting the one it held
+    } else if (op == 3 && (a < kHeapSlots || !x.live) && x.parent < 0) { // a new node in slot a, deleting its root
         mutate([&] { return build(a, kind); }, 0,
                [&] {
                    cstd_tree *made = node(a);
@@ -564,6 +564,8 @@ void step(const uint8_t *&in, const uint8_t *end)
     } else if (op == 4 && a < kHeapSlots && !x.live) { // deleting none calls nothing
         need(call([&] { return cstd_tree_deleteThisAndAllDescendants(&heap[a]); }) == 0 && lastCalls == 0,
              "deleting none");
+    } else if (op == 4 && x.live && x.parent >= 0) { // a node is detached before it is deleted
+        mutate([&] { return cstd_tree_removeChild(node(x.parent), node(a)); }, 0, [&] { detach(a); });
     } else if (op == 4 && x.live) { // the deletions, and destruction in place
         const int how = a >= kHeapSlots ? 3 : v % 3;
         if (how == 2) {

@@ -438,21 +438,17 @@ std::vector<Scenario> scenarios()
                 deletion(w, c);
                 c(!w.gone(w.top) || w.p == nullptr, "the caller's pointer is wrong");
             });
-    const std::tuple<const char *, Payload, bool, bool> destructs[] = {
-        // attached, over a subtree
-        {"over a subtree", kRecording, false, true},
-        {"of an attached node", kRecording, true, true},
-        {"of a buffer", kBuffer, false, false},
-        {"of a recording value", kRecValue, false, false},
-        {"of a no destruct", kNoDes, false, false}};
-    for (const auto &[name, k, attached, subtree] : destructs)
+    const std::tuple<const char *, Payload, bool> destructs[] = {{"over a subtree", kRecording, true},
+                                                                 {"of a buffer", kBuffer, false},
+                                                                 {"of a recording value", kRecValue, false},
+                                                                 {"of a no destruct", kNoDes, false}};
+    for (const auto &[name, k, subtree] : destructs)
         add(
             std::string("destruct ") + name, false,
-            [k, attached, subtree](World &w) {
+            [k, subtree](World &w) {
                 k.build(&w.t[0]);
-                if (attached) w.grow({-1, 0}, nullptr), cstd_tree_addChild(w.n[0], &w.t[0]), w.grow({-1}, w.n[0]);
                 if (subtree) w.grow({-1, 0, 0, -1, -1, 4, 5, 5}, &w.t[0]);
-                w.settle(&w.t[0], postOrder(&w.t[0]), attached ? Nodes{w.n[0], w.n[1], w.n[2]} : Nodes{});
+                w.settle(&w.t[0], postOrder(&w.t[0]), Nodes{});
             },
             [](World &w) { return cstd_tree_destruct(&w.t[0]); }, deletion);
     return s;

@@ -37,6 +37,8 @@ const auto depth = [](const cstd_tree *t) { return ask<int32_t>(cstd_tree_getDep
 probe::Step size(cstd_tree *n) { return step(Fn::cstd_vector__getSize32, &n->children, kAny); }
 probe::Step begin(cstd_tree *n) { return step(Fn::cstd_vector__getBeginEnd, &n->children, kAny, nullptr); }
 probe::Step beginRO(cstd_tree *n) { return step(Fn::cstd_vector__getBeginEndConst, &n->children, kAny, nullptr); }
+// The previous sibling's read is bounded by the list's end.
+probe::Step beginEndRO(cstd_tree *n) { return step(Fn::cstd_vector__getBeginEndConst, &n->children, kAny, kAny); }
 
 struct Row {
     const char *name;
@@ -107,7 +109,7 @@ TEST_F(Navigate, EachQueryAnswersWithItsOwnCalls)
         {"A: has previous", ask<uint32_t>(cstd_tree_hasPrevSibling, a), 0, 0, {}},
         {"B: has previous", ask<uint32_t>(cstd_tree_hasPrevSibling, b), 0, 1, {}},
         {"B: parent", node(cstd_tree_getParent, b), 0, w(p), {}},
-        {"B: previous", node(cstd_tree_getPrevSibling, b), 0, w(a), {beginRO(p)}},
+        {"B: previous", node(cstd_tree_getPrevSibling, b), 0, w(a), {beginEndRO(p)}},
         {"B: has next", hasNext(b), 0, 1, {size(p)}},
         {"B: next", node(cstd_tree_getNextSibling, b), 0, w(c), {size(p), beginRO(p)}},
         {"C: next", node(cstd_tree_getNextSibling, c), cstd_tree_errNoNextSibling, kUnset, {size(p)}},
@@ -124,7 +126,7 @@ TEST_F(Navigate, EachQueryAnswersWithItsOwnCalls)
     });
 }
 
-TEST_F(Navigate, APositionOutsideTheParentsListFindsNoNextSiblingAndReadsNothing)
+TEST_F(Navigate, APositionOutsideTheParentsListFindsNoSiblingAndReadsNothing)
 {
     // A failed count leaves F linked to P at -1; C is moved past the end.
     probe::inject({Fn::cstd_vector__getSize32, 1, kFailed});
@@ -133,6 +135,8 @@ TEST_F(Navigate, APositionOutsideTheParentsListFindsNoNextSiblingAndReadsNothing
     run({
         {"past the end", node(cstd_tree_getNextSibling, c), cstd_tree_errNoNextSibling, kUnset, {size(p)}},
         {"before the start", node(cstd_tree_getNextSibling, f), cstd_tree_errNoNextSibling, kUnset, {size(p)}},
+        {"previous, past the end", node(cstd_tree_getPrevSibling, c), cstd_tree_errNoPrevSibling, kUnset, {beginEndRO(p)}},
+        {"previous, before the start", node(cstd_tree_getPrevSibling, f), cstd_tree_errNoPrevSibling, kUnset, {}},
     });
     c->indexInParent = 2;
     ASSERT_EQ(cstd_tree_removeChild(p, f), 0);
