@@ -79,4 +79,19 @@ inline ::testing::AssertionResult nothingLive()
                                          << " payload elements still live";
 }
 
+// Deletes heap nodes alone, whatever links them: each is detached first, so
+// no list is left naming a released record.
+template <class Nodes>
+void dropNodes(const Nodes &nodes)
+{
+    for (cstd_tree **n : nodes) {
+        if (*n != nullptr && (*n)->parent != nullptr) {
+            EXPECT_GE(cstd_tree_removeChild((*n)->parent, *n), 0);
+        }
+    }
+    for (cstd_tree **n : nodes) {
+        EXPECT_GE(cstd_tree_deleteThisButNotDescendants(n), 0);
+    }
+}
+
 } // namespace probe

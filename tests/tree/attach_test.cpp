@@ -26,9 +26,7 @@ protected:
     void TearDown() override
     {
         probe::reset();
-        for (cstd_tree **n : {&a, &b, &c, &d, &p, &q}) {
-            EXPECT_EQ(cstd_tree_deleteThisButNotDescendants(n), 0);
-        }
+        probe::dropNodes(std::vector<cstd_tree **>{&a, &b, &c, &d, &p, &q});
         EXPECT_TRUE(probe::nothingLive());
     }
     // P's list: each node's name followed by its stored position.

@@ -66,9 +66,7 @@ protected:
     void TearDown() override
     {
         probe::reset();
-        for (cstd_tree **n : {&a, &b, &c, &b1, &f, &p}) {
-            EXPECT_EQ(cstd_tree_deleteThisButNotDescendants(n), 0);
-        }
+        probe::dropNodes(std::vector<cstd_tree **>{&a, &b, &c, &b1, &f, &p});
         EXPECT_TRUE(probe::nothingLive());
     }
     // Each query runs as it is (with the row's fault, if any), then once with

@@ -31,9 +31,9 @@ protected:
     void TearDown() override
     {
         probe::reset();
-        for (auto &[name, n] : nodes) {
-            EXPECT_EQ(cstd_tree_deleteThisButNotDescendants(&n), 0);
-        }
+        std::vector<cstd_tree **> all;
+        for (auto &[name, n] : nodes) all.push_back(&n);
+        probe::dropNodes(all);
         EXPECT_TRUE(probe::nothingLive());
     }
     // "#X" counts X's children; "[X" and "]X" ask their begin, read-write or
