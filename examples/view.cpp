@@ -25,9 +25,9 @@ namespace {
 const char kUsage[] = R"(usage: zodovar9-view [--lr] [--dot FILE] [--svg FILE] [--demo | INPUT | -]
 
 Draws a tree as an outline on standard output, and as Graphviz DOT and SVG
-where asked. The tree is read from INPUT, or from standard input when INPUT
-is - or missing (with no INPUT and standard input a terminal, and with
---demo, it is a small demonstration tree).
+where asked. The tree is read from INPUT; from standard input when INPUT is -,
+or when there is no INPUT and standard input is a pipe or a file. With no
+INPUT at a terminal, and with --demo, it is a small demonstration tree.
 
 The input is an indented outline, one node a line:
 
@@ -49,6 +49,8 @@ the line before. One root, not indented; blank lines are skipped.
 Exit status: 0 when drawn; 1 when a file cannot be read or written, or dot is
 missing or fails; 2 for a malformed outline (INPUT:LINE: why, on standard
 error) or a wrong command line.
+
+Example: printf 'root\n  a\n  b\n' | zodovar9-view --lr --svg tree.svg
 )";
 
 int usage()
