@@ -171,6 +171,9 @@ std::optional<std::string> render_svg(const std::string &dot_text, std::string &
         if (errno != EINTR) return std::string("cannot wait for dot: ") + std::strerror(errno);
     }
     if (WIFEXITED(status) && WEXITSTATUS(status) == 0) return std::nullopt;
+    // Where the spawn cannot report a failed exec (valgrind, some systems),
+    // the child says so by ending with 127.
+    if (WIFEXITED(status) && WEXITSTATUS(status) == 127) return kMissing;
     if (WIFEXITED(status)) return "dot failed (exit status " + std::to_string(WEXITSTATUS(status)) + ")";
     return "dot was ended by signal " + std::to_string(WTERMSIG(status));
 }
