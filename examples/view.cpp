@@ -71,7 +71,7 @@ bool write_file(const std::string &path, const std::string &text)
 
 int main(int argc, char **argv)
 {
-    std::string dot_file, svg_file, input;
+    std::string dot_file, svg_file, input = "-";
     bool have_input = false, demo = false, left_to_right = false;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
@@ -93,10 +93,7 @@ int main(int argc, char **argv)
     if (demo && have_input) return usage();
     // With nothing named, a pipe or a file on standard input is the tree to
     // draw; a terminal gets the demonstration instead of a silent wait.
-    if (!have_input && !demo) {
-        have_input = !ZODOVAR9_VIEW_ISATTY(0);
-        input = "-";
-    }
+    if (!have_input && !demo) have_input = !ZODOVAR9_VIEW_ISATTY(0);
 
     try {
         view::text_tree t;
