@@ -31,8 +31,12 @@ std::optional<outline_error> read_outline(std::istream &in, text_tree &result)
                                              " levels below the line before: one at most"};
         std::string name = line.substr(indent);
         path.resize(level);
-        if (t.empty()) t = text_tree(std::move(name));
-        path.push_back(level ? path.back().add_child(std::move(name)) : t.root());
+        if (t.empty()) {
+            t = text_tree(std::move(name));
+            path.push_back(t.root());
+        } else {
+            path.push_back(path.back().add_child(std::move(name)));
+        }
     }
     if (t.empty()) return outline_error{number + 1, "no node: the outline is empty"};
     result = std::move(t);
