@@ -1,6 +1,15 @@
-# Installation: the three shared libraries, their headers, a pkg-config file
-# and a CMake package that gives zodovar9::zodovar9.
+# Installation: the three shared libraries, their headers, a pkg-config file,
+# a CMake package that gives zodovar9::zodovar9, and the zodovar9-view tool.
 include(CMakePackageConfigHelpers)
+
+if(TARGET zodovar9-view)
+  # Installed, the tool finds the libraries from its own place.
+  file(RELATIVE_PATH _bin_to_lib "/prefix/${CMAKE_INSTALL_BINDIR}" "/prefix/${CMAKE_INSTALL_LIBDIR}")
+  if(NOT APPLE)
+    set_target_properties(zodovar9-view PROPERTIES INSTALL_RPATH "$ORIGIN/${_bin_to_lib}")
+  endif()
+  install(TARGETS zodovar9-view RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+endif()
 
 install(TARGETS zodovar9 rezade9 vuvarod9 EXPORT zodovar9Targets
   RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR}

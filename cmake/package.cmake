@@ -20,7 +20,8 @@ set(CPACK_DEBIAN_PACKAGE_SECTION libs)
 set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
   "A general n-ary tree behind a flat C interface, with its system and math libraries.\n\
 The shared libraries zodovar9, rezade9 and vuvarod9, their C headers, a\n\
-pkg-config file and a CMake package (find_package(zodovar9)).")
+pkg-config file, a CMake package (find_package(zodovar9)) and zodovar9-view,\n\
+which draws a tree read as an indented outline (text, Graphviz DOT, SVG).")
 # Library dependencies as the system sees them, where Debian's tool is there.
 find_program(ZODOVAR9_DPKG_SHLIBDEPS dpkg-shlibdeps)
 if(ZODOVAR9_DPKG_SHLIBDEPS AND NOT CMAKE_CROSSCOMPILING AND CMAKE_SIZEOF_VOID_P EQUAL 8)

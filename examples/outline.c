@@ -47,7 +47,7 @@ int main(void)
         status = cstd_tree_getNextSearchElementConst(node, cstd_tree_searchDepthFirst, &node);
     } while (status >= 0);
     if (status != cstd_tree_errSearchEnd) {
-        fprintf(stderr, "walk failed: status 0x%08lx\n", (unsigned long)(uint32_t)status);
+        fprintf(stderr, "walk failed: %s\n", zodovar9_statusText(status));
         return 1;
     }
 

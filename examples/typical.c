@@ -10,24 +10,26 @@
 
 #include "check.h"
 
-/* Prints the tree below `root` as an indented outline, one node per line,
- * with `label` writing each node's payload. */
+/* Prints the subtree of `root` as an indented outline, one node per line,
+ * with `label` writing each node's payload. The walk stops at the node that
+ * follows the subtree, found once before it starts. */
 static int outline(const cstd_tree *root, void (*label)(const cstd_tree *))
 {
-    const cstd_tree *node = root;
+    const cstd_tree *node = root, *end = NULL;
     cstd_status status;
     int32_t top = 0;
     CHECK(cstd_tree_getDepthFromRoot(root, &top));
+    CHECK(zodovar9_subtreeEnd(root, &end));
     do {
         int32_t depth = 0;
         CHECK(cstd_tree_getDepthFromRoot(node, &depth));
-        if (node != root && depth <= top) {
-            break; /* the walk has left this subtree */
-        }
         printf("    %*s", 2 * (int)(depth - top), "");
         label(node);
-        status = cstd_tree_getNextSearchElementConst(node, cstd_tree_searchDepthFirst, &node);
-    } while (status >= 0);
+    } while ((status = zodovar9_subtreeNext(&node, end)) >= 0);
+    if (status != cstd_tree_errSearchEnd) {
+        fprintf(stderr, "walk failed: %s\n", zodovar9_statusText(status));
+        return 1;
+    }
     return 0;
 }
 
@@ -87,7 +89,7 @@ static int integers(void)
         printf(" %ld", (long)*(const int32_t *)data);
         status = cstd_tree_getNextSearchElementConst(node, cstd_tree_searchDepthFirst, &node);
     } while (status >= 0);
-    printf("  (ends with 0x%08lx, cstd_tree_errSearchEnd)\n", (unsigned long)(uint32_t)status);
+    printf("  (ends with 0x%08lx: %s)\n", (unsigned long)(uint32_t)status, zodovar9_statusText(status));
     if (status != cstd_tree_errSearchEnd) {
         return 1;
     }

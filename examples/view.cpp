@@ -1,162 +1,104 @@
 // zodovar9-view — draws a tree: as a box-drawing outline on standard output,
-// as Graphviz DOT, and as SVG through Graphviz's `dot`.
-//
-//   zodovar9-view [--dot FILE] [--svg FILE] [INPUT]
-//
-// Without INPUT it draws a demonstration tree; with INPUT (a file, or - for
-// standard input) it reads the tree as an indented outline:
-//
-//   library
-//     tree
-//       attach
-//     typed
-//
-// Outline rules. Each non-blank line is one node, named by its text with
-// the indentation and trailing white space removed (a trailing CR too).
-// Indentation is spaces only: a tab in it is refused. The first indented
-// line sets the indentation unit; every indentation is a multiple of it. The
-// first node is the one root, not indented; a later line at the root's level
-// would be a second root and is refused. A line is at most one level deeper
-// than the line before it. Blank lines are skipped. An input with no node is
-// refused.
-//
-// Exit status: 0 when drawn; 2 for a malformed outline (a message names the
-// input and the line) or a wrong command line; 1 when a file cannot be read
-// or written or `dot` fails.
-#include <zodovar9/tree.hpp>
+// as Graphviz DOT, and as SVG through Graphviz's `dot`. `--help` says how.
+#include "view_dot.hpp"
+#include "view_tree.hpp"
+
+#include <zodovar9/status_text.h>
 
 #include <cstdio>
-#include <cstdlib>
 #include <fstream>
 #include <iostream>
-#include <optional>
 #include <sstream>
 #include <string>
-#include <vector>
+#include <system_error>
+
+#ifdef _WIN32
+#include <io.h>
+#define ZODOVAR9_VIEW_ISATTY(fd) _isatty(fd)
+#else
+#include <unistd.h>
+#define ZODOVAR9_VIEW_ISATTY(fd) isatty(fd)
+#endif
 
 namespace {
 
-using text_tree = zodovar9::tree<std::string>;
+const char kUsage[] = R"(usage: zodovar9-view [--lr] [--dot FILE] [--svg FILE] [--demo | INPUT | -]
 
-struct outline_error {
-    std::size_t line;
-    std::string message;
-};
+Draws a tree as an outline on standard output, and as Graphviz DOT and SVG
+where asked. The tree is read from INPUT; from standard input when INPUT is -,
+or when there is no INPUT and standard input is a pipe or a file. With no
+INPUT at a terminal, and with --demo, it is a small demonstration tree.
 
-std::optional<outline_error> parse_outline(std::istream &in, text_tree &result)
-{
-    text_tree t;
-    std::vector<zodovar9::node_ref<std::string>> path; // the nodes above the next line
-    std::size_t unit = 0, number = 0;
-    for (std::string line; std::getline(in, line);) {
-        ++number;
-        const std::size_t end = line.find_last_not_of(" \t\r");
-        if (end == std::string::npos) continue;
-        line.erase(end + 1);
-        const std::size_t indent = line.find_first_not_of(' ');
-        if (line[indent] == '\t') return outline_error{number, "a tab in the indentation: indent with spaces only"};
-        if (indent && !unit) unit = indent;
-        if (indent % (unit ? unit : 1))
-            return outline_error{number, "indentation of " + std::to_string(indent) +
-                                             " spaces is not a multiple of the first one (" + std::to_string(unit) +
-                                             ")"};
-        const std::size_t level = unit ? indent / unit : 0;
-        if (t.empty() && level) return outline_error{number, "the first node is indented: it must be the root"};
-        if (!t.empty() && !level) return outline_error{number, "a second root: the outline has one top-level node"};
-        if (level > path.size())
-            return outline_error{number, "indented " + std::to_string(level - path.size() + 1) +
-                                             " levels below the line before: one at most"};
-        std::string name = line.substr(indent);
-        path.resize(level);
-        if (t.empty()) t = text_tree(std::move(name));
-        path.push_back(level ? path.back().add_child(std::move(name)) : t.root());
-    }
-    if (t.empty()) return outline_error{number + 1, "no node: the outline is empty"};
-    result = std::move(t);
-    return std::nullopt;
-}
+The input is an indented outline, one node a line:
 
-text_tree demonstration()
-{
-    text_tree t("zodovar9");
-    auto core = t.root().add_child("tree core");
-    for (const char *part : {"construct", "delete", "payload", "attach", "navigate", "search"}) core.add_child(part);
-    auto typed = t.root().add_child("typed families");
-    for (const char *family : {"cstd_tree32s", "cstd_tree_cmath_xformLinear", "cstd_tree_tree"})
-        typed.add_child(family);
-    t.root().add_child("tree-pointer vector");
-    auto cxx = t.root().add_child("<zodovar9/tree.hpp>");
-    cxx.add_child("tree<T>");
-    cxx.add_child("node_ref<T>").add_child("pre_order()");
-    return t;
-}
+  library
+    tree
+      attach
+    typed
 
-// The outline, drawn with box-drawing characters, one node a line.
-void draw(const text_tree &t, std::ostream &out)
-{
-    std::vector<bool> more; // per level: whether a later sibling follows
-    for (auto node : t.pre_order_nodes()) {
-        const std::size_t depth = node.depth();
-        more.resize(depth);
-        for (std::size_t level = 1; level < depth; ++level) out << (more[level] ? "\u2502   " : "    ");
-        const bool next = static_cast<bool>(node.next_sibling());
-        if (depth) out << (next ? "\u251c\u2500\u2500 " : "\u2514\u2500\u2500 ");
-        out << *node << '\n';
-        more.push_back(next);
-    }
-}
+Indent with spaces only; the first indented line sets the step, every
+indentation is a multiple of it, and a line is at most one step deeper than
+the line before. One root, not indented; blank lines are skipped.
 
-std::string dot_quoted(const std::string &s)
-{
-    std::string q = "\"";
-    for (char c : s) {
-        if (c == '"' || c == '\\') q += '\\';
-        q += c;
-    }
-    return q + '"';
-}
+  --dot FILE   write the tree as a DOT digraph to FILE
+  --svg FILE   write it as SVG to FILE, drawn by Graphviz's dot (on the PATH)
+  --lr         draw DOT and SVG left to right, for wide trees
+  --demo       draw the demonstration tree
+  --help       show this text
 
-void write_dot(const text_tree &t, std::ostream &out)
-{
-    out << "digraph tree {\n  node [shape=box, style=rounded, fontname=\"Helvetica\"];\n";
-    std::vector<std::size_t> ids; // per level: the id of the current node there
-    std::size_t next_id = 0;
-    for (auto node : t.pre_order_nodes()) {
-        const std::size_t depth = node.depth(), id = next_id++;
-        ids.resize(depth);
-        out << "  n" << id << " [label=" << dot_quoted(*node) << "];\n";
-        if (depth) out << "  n" << ids.back() << " -> n" << id << ";\n";
-        ids.push_back(id);
-    }
-    out << "}\n";
-}
+Exit status: 0 when drawn; 1 when a file cannot be read or written, or dot is
+missing or fails; 2 for a malformed outline (INPUT:LINE: why, on standard
+error) or a wrong command line.
+
+Example: printf 'root\n  a\n  b\n' | zodovar9-view --lr --svg tree.svg
+)";
 
 int usage()
 {
-    std::cerr << "usage: zodovar9-view [--dot FILE] [--svg FILE] [INPUT | -]\n";
+    std::cerr << "usage: zodovar9-view [--lr] [--dot FILE] [--svg FILE] [--demo | INPUT | -]\n"
+                 "       zodovar9-view --help\n";
     return 2;
+}
+
+bool write_file(const std::string &path, const std::string &text)
+{
+    std::ofstream file(path, std::ios::binary);
+    file << text;
+    return static_cast<bool>(file.flush());
 }
 
 } // namespace
 
 int main(int argc, char **argv)
 {
-    std::string dot_file, svg_file, input;
-    bool have_input = false;
+    std::string dot_file, svg_file, input = "-";
+    bool have_input = false, demo = false, left_to_right = false;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
+        if (arg == "--help" || arg == "-h") {
+            std::cout << kUsage;
+            return 0;
+        }
         if ((arg == "--dot" || arg == "--svg") && i + 1 < argc)
             (arg == "--dot" ? dot_file : svg_file) = argv[++i];
+        else if (arg == "--lr")
+            left_to_right = true;
+        else if (arg == "--demo")
+            demo = true;
         else if ((arg == "-" || arg[0] != '-') && !have_input)
             input = arg, have_input = true;
         else
             return usage();
     }
+    if (demo && have_input) return usage();
+    // With nothing named, a pipe or a file on standard input is the tree to
+    // draw; a terminal gets the demonstration instead of a silent wait.
+    if (!have_input && !demo) have_input = !ZODOVAR9_VIEW_ISATTY(0);
 
     try {
-        text_tree t;
+        view::text_tree t;
         if (!have_input) {
-            t = demonstration();
+            t = view::demonstration();
         } else {
             std::ifstream file;
             if (input != "-") {
@@ -166,35 +108,44 @@ int main(int argc, char **argv)
                     return 1;
                 }
             }
-            std::istream &in = input == "-" ? std::cin : file;
-            if (auto bad = parse_outline(in, t)) {
-                std::cerr << "zodovar9-view: " << (input == "-" ? "<stdin>" : input) << ':' << bad->line << ": "
-                          << bad->message << '\n';
+            if (auto bad = view::read_outline(input == "-" ? std::cin : file, t)) {
+                std::cerr << "zodovar9-view: " << view::refusal(input == "-" ? "<stdin>" : input, *bad) << '\n';
                 return 2;
             }
         }
-        draw(t, std::cout);
+        view::draw(t, std::cout);
+        std::cout.flush();
 
-        // SVG goes through a DOT file: the one asked for, or one beside the SVG.
-        if (dot_file.empty() && !svg_file.empty()) dot_file = svg_file + ".dot";
+        std::ostringstream dot;
+        view::write_dot(t, left_to_right, dot);
         if (!dot_file.empty()) {
-            std::ofstream dot(dot_file, std::ios::binary);
-            write_dot(t, dot);
-            if (!dot.flush()) {
+            if (!write_file(dot_file, dot.str())) {
                 std::cerr << "zodovar9-view: cannot write " << dot_file << '\n';
                 return 1;
             }
             std::cerr << "zodovar9-view: DOT written to " << dot_file << '\n';
         }
+        // The SVG comes back from dot whole, and only then is its file
+        // written: a failing dot leaves nothing behind.
         if (!svg_file.empty()) {
-            std::cout.flush();
-            const std::string command = "dot -Tsvg -o \"" + svg_file + "\" \"" + dot_file + '"';
-            if (std::system(command.c_str()) != 0) {
-                std::cerr << "zodovar9-view: `" << command << "` failed (is Graphviz installed?)\n";
+            std::string svg;
+            if (auto failed = view::render_svg(dot.str(), svg)) {
+                std::cerr << "zodovar9-view: " << *failed << "; no SVG written\n";
+                return 1;
+            }
+            if (!write_file(svg_file, svg)) {
+                std::cerr << "zodovar9-view: cannot write " << svg_file << '\n';
                 return 1;
             }
             std::cerr << "zodovar9-view: SVG written to " << svg_file << '\n';
         }
+    } catch (const std::system_error &e) {
+        // The library's statuses say what went wrong in words of their own.
+        if (e.code().category() == zodovar9::category())
+            std::cerr << "zodovar9-view: " << zodovar9_statusText(e.code().value()) << '\n';
+        else
+            std::cerr << "zodovar9-view: " << e.what() << '\n';
+        return 1;
     } catch (const std::exception &e) {
         std::cerr << "zodovar9-view: " << e.what() << '\n';
         return 1;

@@ -2,7 +2,7 @@
 # tarball from this build; the tarball must hold the very files of the
 # package. The package is unpacked into a scratch root, where a C program is
 # built through pkg-config and a C++ project through find_package; both run
-# and must load the libraries by their SONAME.
+# and must load the libraries by their SONAME. The tool runs from it too.
 file(REMOVE_RECURSE ${WORK})
 execute_process(COMMAND ${CPACK} --config ${BUILD}/CPackConfig.cmake -B ${WORK}/out
                 OUTPUT_QUIET COMMAND_ERROR_IS_FATAL ANY)
@@ -51,3 +51,15 @@ if(NOT found MATCHES "=${prefix}/")
 endif()
 execute_process(COMMAND ${CMAKE_COMMAND} --build ${WORK}/cxx OUTPUT_QUIET COMMAND_ERROR_IS_FATAL ANY)
 run_consumer(${WORK}/cxx/consumer)
+
+# zodovar9-view, installed beside the libraries, draws a pipe's outline and
+# refuses a malformed one with status 2.
+file(WRITE ${WORK}/good.txt "root\n  leaf\n")
+file(WRITE ${WORK}/bad.txt "root\n\tleaf\n")
+execute_process(COMMAND ${prefix}/bin/zodovar9-view INPUT_FILE ${WORK}/good.txt
+                OUTPUT_VARIABLE drawn COMMAND_ERROR_IS_FATAL ANY)
+execute_process(COMMAND ${prefix}/bin/zodovar9-view INPUT_FILE ${WORK}/bad.txt
+                RESULT_VARIABLE status ERROR_VARIABLE err)
+if(NOT drawn STREQUAL "root\n└── leaf\n" OR NOT status EQUAL 2 OR NOT err MATCHES "<stdin>:2: a tab")
+  message(FATAL_ERROR "the installed zodovar9-view drew\n${drawn}and refused with ${status}: ${err}")
+endif()

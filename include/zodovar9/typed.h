@@ -24,7 +24,8 @@
  * Apart from `construct` and `new`, every family operation is the core
  * operation of the same name (<zodovar9/tree.h>), one entry point exported
  * under the three family names, with the core's arguments, statuses and
- * out-parameter rules. Family entries accept any node, of any family or of
+ * out-parameter rules; the reference manual describes it there, under the
+ * core's name, and the comments below note what a family adds. Family entries accept any node, of any family or of
  * none, and test no membership: nodes of different families may be linked
  * into one tree. `setData` reads one whole payload of the node's family from
  * the address given; `assign` refuses a pair whose payloads do not fit

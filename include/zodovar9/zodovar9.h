@@ -15,6 +15,7 @@
 #include <zodovar9/common.h>
 #include <zodovar9/status.h>
 #include <zodovar9/status_text.h>
+#include <zodovar9/subtree.h>
 #include <zodovar9/tree.h>
 #include <zodovar9/typed.h>
 #include <zodovar9/vector.h>
