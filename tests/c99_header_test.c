@@ -10,10 +10,12 @@
  * its own, never the catch-all for a caller's slot. */
 static int statusTextsDiffer(void)
 {
+    /* clang-format off */
     static const cstd_status codes[] = {cstd_tree_errWrongParent, cstd_tree_errNoParent, cstd_tree_errNoChild,
         cstd_tree_errNoPrevSibling, cstd_tree_errNoNextSibling, cstd_tree_errSearchEnd, cstd_tree_errParentCycle,
         cstd_tree_errPayloadMismatch, cstd_tree_errPayloadThrew, cstd_tree_errNoSuchOperation, csys_errNoMemory,
         csys_errInvalidArgument, csys_errOutOfRange, csys_errOverflow, csys_errBlockNotLive, -1, 0};
+    /* clang-format on */
     const size_t n = sizeof codes / sizeof codes[0];
     size_t i, j;
     for (i = 0; i < n; ++i)

@@ -33,8 +33,7 @@ static inline const char *zodovar9_statusText(cstd_status status)
         return "success";
     }
     switch (status) {
-    case cstd_tree_errWrongParent:
-        return "the child already has a parent, or its parent is not the node given";
+    case cstd_tree_errWrongParent: return "the child already has a parent, or its parent is not the node given";
     case cstd_tree_errNoParent: return "the node is a root: it has no parent";
     case cstd_tree_errNoChild: return "the node has no children";
     case cstd_tree_errNoPrevSibling: return "the node is the first child of its parent";

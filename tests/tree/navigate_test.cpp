@@ -133,7 +133,11 @@ TEST_F(Navigate, APositionOutsideTheParentsListFindsNoSiblingAndReadsNothing)
     run({
         {"past the end", node(cstd_tree_getNextSibling, c), cstd_tree_errNoNextSibling, kUnset, {size(p)}},
         {"before the start", node(cstd_tree_getNextSibling, f), cstd_tree_errNoNextSibling, kUnset, {size(p)}},
-        {"previous, past the end", node(cstd_tree_getPrevSibling, c), cstd_tree_errNoPrevSibling, kUnset, {beginEndRO(p)}},
+        {"previous, past the end",
+         node(cstd_tree_getPrevSibling, c),
+         cstd_tree_errNoPrevSibling,
+         kUnset,
+         {beginEndRO(p)}},
         {"previous, before the start", node(cstd_tree_getPrevSibling, f), cstd_tree_errNoPrevSibling, kUnset, {}},
     });
     c->indexInParent = 2;
