@@ -8,6 +8,8 @@
 # 64-bit wine alone starts a 32-bit program and exits 0 without running it.
 # Where no wine works, the suite and the examples are not built, and a test
 # says that they are skipped, and why.
+option(ZODOVAR9_REQUIRE_WINE "Fail the configuration where no wine runs the Windows test suite" OFF)
+
 add_test(NAME windows_dll_check
   COMMAND ${CMAKE_COMMAND} -DOBJDUMP=${CMAKE_OBJDUMP} -DNM=${CMAKE_NM}
           -DLIBRARY=$<TARGET_FILE:zodovar9> -DREZADE9=$<TARGET_FILE:rezade9>
