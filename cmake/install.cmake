@@ -1,8 +1,9 @@
 # Installation: the three shared libraries, their headers, a pkg-config file
-# and a CMake package that gives zodovar9::zodovar9.
+# and a CMake package that gives zodovar9::zodovar9 (the C interface) and
+# zodovar9::cxx (the C++ layer, which asks its users' compiler for C++20).
 include(CMakePackageConfigHelpers)
 
-install(TARGETS zodovar9 rezade9 vuvarod9 EXPORT zodovar9Targets
+install(TARGETS zodovar9 zodovar9_cxx rezade9 vuvarod9 EXPORT zodovar9Targets
   RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR}
   LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}
   ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR})
