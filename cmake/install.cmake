@@ -1,5 +1,7 @@
 # Installation: the three shared libraries, their headers, a pkg-config file,
-# a CMake package that gives zodovar9::zodovar9, and the zodovar9-view tool.
+# a CMake package that gives zodovar9::zodovar9 (the C interface) and
+# zodovar9::cxx (the C++ layer, which asks its users' compiler for C++20),
+# and the zodovar9-view tool.
 include(CMakePackageConfigHelpers)
 
 if(TARGET zodovar9-view)
@@ -11,7 +13,7 @@ if(TARGET zodovar9-view)
   install(TARGETS zodovar9-view RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 endif()
 
-install(TARGETS zodovar9 rezade9 vuvarod9 EXPORT zodovar9Targets
+install(TARGETS zodovar9 zodovar9_cxx rezade9 vuvarod9 EXPORT zodovar9Targets
   RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR}
   LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}
   ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR})

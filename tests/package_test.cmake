@@ -38,19 +38,38 @@ include(${CMAKE_CURRENT_LIST_DIR}/pkgconfig_consumer.cmake)
 build_pkgconfig_consumer(${SOURCE}/consumer.c ${WORK}/consumer_c)
 run_consumer(${WORK}/consumer_c)
 
-# C++, through find_package.
-execute_process(COMMAND ${CMAKE_COMMAND} -S ${SOURCE} -B ${WORK}/cxx -G ${GENERATOR}
-                        -DCMAKE_MAKE_PROGRAM=${MAKE_PROGRAM} -DCMAKE_CXX_COMPILER=${CXX}
-                        "-DCMAKE_CXX_FLAGS=${CXX_FLAGS} -Wall -Wextra -Werror"
-                        "-DCMAKE_EXE_LINKER_FLAGS=${LINKER_FLAGS}"
-                        -DCMAKE_PREFIX_PATH=${prefix} -DCMAKE_FIND_USE_PACKAGE_REGISTRY=OFF
-                        OUTPUT_QUIET COMMAND_ERROR_IS_FATAL ANY)
-file(STRINGS ${WORK}/cxx/CMakeCache.txt found REGEX "^zodovar9_DIR:")
-if(NOT found MATCHES "=${prefix}/")
-  message(FATAL_ERROR "find_package(zodovar9) found another copy: ${found}")
+# C++, through find_package, with the build's compiler; in a plain native
+# build (no flags that tie the program to that compiler's runtime or to
+# another layout) with clang too, and the first under valgrind, where they are
+# found.
+set(plain FALSE)
+if(NOT CXX_FLAGS AND NOT LINKER_FLAGS)
+  set(plain TRUE)
 endif()
-execute_process(COMMAND ${CMAKE_COMMAND} --build ${WORK}/cxx OUTPUT_QUIET COMMAND_ERROR_IS_FATAL ANY)
-run_consumer(${WORK}/cxx/consumer)
+set(compilers ${CXX})
+if(CLANG_CXX AND plain)
+  list(APPEND compilers ${CLANG_CXX})
+endif()
+foreach(compiler IN LISTS compilers)
+  get_filename_component(build ${compiler} NAME)
+  set(build ${WORK}/cxx-${build})
+  execute_process(COMMAND ${CMAKE_COMMAND} -S ${SOURCE} -B ${build} -G ${GENERATOR}
+                          -DCMAKE_MAKE_PROGRAM=${MAKE_PROGRAM} -DCMAKE_CXX_COMPILER=${compiler}
+                          "-DCMAKE_CXX_FLAGS=${CXX_FLAGS} -Wall -Wextra -Werror"
+                          "-DCMAKE_EXE_LINKER_FLAGS=${LINKER_FLAGS}"
+                          -DCMAKE_PREFIX_PATH=${prefix} -DCMAKE_FIND_USE_PACKAGE_REGISTRY=OFF
+                          OUTPUT_QUIET COMMAND_ERROR_IS_FATAL ANY)
+  file(STRINGS ${build}/CMakeCache.txt found REGEX "^zodovar9_DIR:")
+  if(NOT found MATCHES "=${prefix}/")
+    message(FATAL_ERROR "find_package(zodovar9) found another copy: ${found}")
+  endif()
+  execute_process(COMMAND ${CMAKE_COMMAND} --build ${build} OUTPUT_QUIET COMMAND_ERROR_IS_FATAL ANY)
+  run_consumer(${build}/consumer)
+  if(VALGRIND AND plain AND compiler STREQUAL CXX)
+    execute_process(COMMAND ${VALGRIND} --error-exitcode=1 --leak-check=full -q ${build}/consumer
+                    COMMAND_ERROR_IS_FATAL ANY)
+  endif()
+endforeach()
 
 # zodovar9-view, installed beside the libraries, draws a pipe's outline and
 # refuses a malformed one with status 2.

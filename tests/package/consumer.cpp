@@ -1,40 +1,43 @@
 // Built through find_package(zodovar9) against the unpacked Debian package,
-// as C++20: the C headers from C++, and the C++ layer where it is installed.
-#include <zodovar9/zodovar9.h>
-#if __has_include(<zodovar9/tree.hpp>)
+// with only zodovar9::cxx linked: the target brings C++20. Places, moves,
+// sorts, compares and walks a tree, every walk, and ends with no block live.
 #include <zodovar9/tree.hpp>
-#endif
 
-#include <memory>
-
-namespace {
-struct Delete {
-    void operator()(cstd_tree *node) const { cstd_tree_delete(&node); }
-};
-using Node = std::unique_ptr<cstd_tree, Delete>;
-
-Node make(std::int32_t value)
-{
-    cstd_tree *node = nullptr;
-    if (cstd_tree32s_new(&node) < 0 || cstd_tree32s_setData(node, &value) < 0) {
-        cstd_tree_delete(&node);
-    }
-    return Node(node);
-}
-} // namespace
+#include <algorithm>
+#include <string>
 
 int main()
 {
-    Node root = make(1);
-    Node child = make(2);
-    if (!root || !child || cstd_tree32s_addChild(root.get(), child.get()) < 0) {
-        return 1;
+    std::string seen;
+    {
+        zodovar9::tree<std::string> t("r");
+        auto b = t.root().add_child("b"), a = t.root().prepend_child("a");
+        t.root().insert_after(a, std::in_place, 1, 'c').add_child("d");
+        b.insert_before(b.prepend_child("e"), "f");
+        b.child(1).move_to(a);
+        t.root().sort_children(std::ranges::greater{});
+        std::error_code ec;
+        a.move_to(a.child(0), ec); // refused: below itself
+        const zodovar9::tree<std::string> copy = t;
+        for (auto &s : t.pre_order()) seen += s;
+        for (auto &s : t.root().post_order() | zodovar9::values) seen += s;
+        for (auto &s : t.root().breadth_first() | zodovar9::values) seen += s;
+        for (auto &s : t.root().leaves() | zodovar9::values) seen += s;
+        for (auto &s : a.child(0).ancestors() | zodovar9::values) seen += s;
+        for (auto &s : t.root().children() | zodovar9::values) seen += s;
+        if (!(copy == t) || ec != zodovar9::errc::parent_cycle ||
+            std::ranges::find(t.pre_order(), "e").node() != a.child(0))
+            return 1;
     }
-    child.release(); // the root's subtree now, deleted with it
-    std::uint32_t count = 0;
-    cstd_tree_getNumChildren(root.get(), &count);
-    root.reset();
     std::uint32_t live = 1;
     csys_memory_getLiveBlockCount(&live);
-    return count == 1 && live == 0 ? 0 : 1;
+    return seen == "rcdbfae"
+                   "dcfbear"
+                   "rcbadfe"
+                   "dfe"
+                   "ar"
+                   "cba" &&
+                   live == 0
+               ? 0
+               : 1;
 }
