@@ -70,8 +70,8 @@ void keepPlace(cstd_tree *child, const Place &place)
         child->indexInParent = -place.following;
         return;
     }
-    child->parent = place.following > 0 ? place.next : place.parent;
-    child->indexInParent = place.following;
+    child->parent = place.next != nullptr ? place.next : place.parent;
+    child->indexInParent = place.next != nullptr ? place.following : 0;
 }
 
 Place takePlace(cstd_tree *child)
