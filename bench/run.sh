@@ -34,8 +34,12 @@ while [ $# -gt 0 ]; do
   esac
 done
 [ -n "$exe" ] || { echo "run.sh: --main is required" >&2; exit 2; }
-raw=$(mktemp) one=$(mktemp) cg=$(mktemp -d)
-trap 'rm -rf "$raw" "$one" "$cg"' EXIT
+# The raw rows and the callgrind files stay in the working directory, so that
+# report.py can be run on them again: report.py tree_bench.raw DIR COMPILER SECONDS callgrind
+raw=$PWD/tree_bench.raw cg=$PWD/callgrind one=$(mktemp)
+trap 'rm -f "$one"' EXIT
+: >"$raw"
+mkdir -p "$cg"
 start=$(date +%s)
 
 # bench SET RUNS BINARY IMPL SHAPE N [--delete-only]
