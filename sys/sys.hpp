@@ -46,7 +46,8 @@ public:
     }
 
 private:
-    csys_cleanupRecord records_[Capacity]{};
+    // Only the first `count_` records are ever read, so they are not zeroed.
+    csys_cleanupRecord records_[Capacity];
     std::uint32_t count_ = 0;
     cstd_status status_ = 0;
 };

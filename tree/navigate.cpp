@@ -9,13 +9,20 @@ using zodovar9::sys::blockAddress;
 
 namespace {
 
+#if !defined(ZODOVAR9_LEVER_PREFETCH)
+#define ZODOVAR9_LEVER_PREFETCH 1
+#endif
+constexpr bool kPrefetch = ZODOVAR9_LEVER_PREFETCH != 0;
+
 // A walk that reaches a child goes on to its next sibling once the child's
 // own subtree is done, which in most trees is soon; asking for that record
-// now lets it arrive while the caller works on the child.
+// now lets it arrive while the caller works on the child. Always inlined: a
+// prefetch changes nothing a program can see, so a helper of its own that
+// the compiler splits off is judged free of effects and its call dropped.
 template <class Node>
-inline void prefetchFollowing(Node *const *children, int64_t index, uint32_t count)
+[[gnu::always_inline]] inline void prefetchFollowing(Node *const *children, int64_t index, uint32_t count)
 {
-    if (index + 1 < int64_t{count}) {
+    if (kPrefetch && index + 1 < int64_t{count}) {
 #if defined(__GNUC__)
         __builtin_prefetch(children[index + 1]);
 #endif

@@ -169,24 +169,26 @@ ZODOVAR9_API cstd_status CSTD_CALL cstd_tree_newWithSizeAndVtable(cstd_tree **p,
  * detached, emptied of its own descendants and deleted, so payloads are
  * destroyed in post-order (a node after its descendants, siblings first to
  * last). The deletion allocates nothing and uses no stack in proportion to the
- * tree's height: a chain of any depth is deleted. Deleting the n children of
- * one node costs time proportional to n squared, since each detachment
- * renumbers the rest. Measured on one node with n children (64-bit layout,
- * bench/results.md): n = 1,000 takes about 0.4 ms, 10,000 about 60 ms and
- * 100,000 about 15 s; each tenfold n costs a hundredfold or more, the more
- * once the children's records no longer fit the caches. Every other node
- * costs a constant: a tree of a million nodes with a handful of children each
- * is deleted in well under a second. The same holds for `cstd_tree_delete`,
- * `cstd_tree_destruct` and a new operation applied to a node.
+ * tree's height: a chain of any depth is deleted. Each child is detached
+ * with the calls of `cstd_tree_removeChild`, but of the siblings behind it
+ * only the one detached next gets its new position at once; the others'
+ * are written before the deletion returns. So the tree's own work for the n
+ * children of one node grows as n, on top of what rezade9's erase from the
+ * front of a list costs (bench/results.md). The same holds for
+ * `cstd_tree_delete`, `cstd_tree_destruct` and a new operation applied to a
+ * node.
  *
  * @return the status of the last deletion, or the first negative one. After
  *         a failure the children already handled are deleted and those not
  *         yet handled are still attached, renumbered from 0 unless the failure
  *         was the detachment's own (see `cstd_tree_removeChild`: a failed
  *         detachment can leave the child listed with its link cleared, or
- *         the followers one position too high). The child being handled is
- *         a root and not released; `*p` still names the node unless its own
- *         release failed.
+ *         the followers too high: the next one by one position, those behind
+ *         it by one more for each child of that node detached before). The
+ *         child being handled is a root and not released; `*p` still names
+ *         the node unless its own release failed. A listed child whose link
+ *         names another node is reached but not detached:
+ *         `cstd_tree_errWrongParent`.
  */
 ZODOVAR9_API cstd_status CSTD_CALL cstd_tree_deleteThisAndAllDescendants(cstd_tree **p);
 

@@ -180,4 +180,19 @@ TEST_F(Deletion, ACopyOutlivesItsSourcesParent)
     EXPECT_EQ(copy.indexInParent, -1);
 }
 
+// A node assigned over names its source's parent while its former parent P
+// still lists it: the deletion is refused there, P is left a root, and the
+// other tree is not touched.
+TEST_F(Deletion, StopsAtAListedNodeThatNamesAnotherParent)
+{
+    add("R"), add("P", "R"), add("a", "P"), add("a1", "a"), add("D", "P"), add("Q"), add("s", "Q");
+    ASSERT_EQ(cstd_tree_assign(nodes["D"], nodes["s"]), 0);
+    probe::reset();
+    EXPECT_EQ(cstd_tree_deleteThisAndAllDescendants(&nodes["R"]), cstd_tree_errWrongParent);
+    EXPECT_EQ(settle(), "a1 a");
+    EXPECT_EQ(where(), "D:stale P:root[1] Q:root[1] R:root a:gone a1:gone s:Q@0");
+    EXPECT_EQ(cstd_tree_deleteThisButNotDescendants(&nodes["P"]), 0);
+    EXPECT_EQ(cstd_tree_removeChild(nodes["Q"], nodes["D"]), 0);
+}
+
 } // namespace
