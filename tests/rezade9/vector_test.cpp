@@ -10,6 +10,8 @@
 #include <functional>
 #include <vector>
 
+bool heapJudges(); // memory_cleanup_test.cpp
+
 namespace {
 
 struct Item {
@@ -33,54 +35,28 @@ Item item(int32_t value) { return {value, kBuilt, 0}; }
 cstd_status build(void *element, int32_t value)
 {
     if (due(g.failIn)) return kSlotFailure;
-    at(element) = item(value);
-    ++g.live;
-    return 0;
+    return at(element) = item(value), ++g.live, 0;
 }
-cstd_status CSTD_CALL construct(void *e, uint32_t flags)
-{
-    g.misuse += flags != 0;
-    return build(e, 0);
-}
-cstd_status CSTD_CALL constructCopy(void *d, const void *s)
-{
-    g.misuse += !built(s);
-    return build(d, at(s).value);
-}
+cstd_status CSTD_CALL construct(void *e, uint32_t flags) { return g.misuse += flags != 0, build(e, 0); }
+cstd_status CSTD_CALL constructCopy(void *d, const void *s) { return g.misuse += !built(s), build(d, at(s).value); }
 cstd_status CSTD_CALL assign(void *d, const void *s)
 {
     g.misuse += !built(d) || !built(s);
-    if (due(g.failIn)) return kSlotFailure;
-    at(d).value = at(s).value;
-    return 0;
+    return due(g.failIn) ? kSlotFailure : (at(d).value = at(s).value, 0);
 }
 cstd_status CSTD_CALL destruct(void *e)
 {
     g.misuse += !built(e);
-    if (due(g.destructFailIn)) return kSlotFailure;
-    at(e).state = 0;
-    --g.live;
-    return 0;
+    return due(g.destructFailIn) ? kSlotFailure : (at(e).state = 0, --g.live, 0);
 }
-cstd_status CSTD_CALL plainAssign(void *d, const void *s)
-{
-    ++g.assigns;
-    at(d).value = at(s).value;
-    return 0;
-}
+cstd_status CSTD_CALL plainAssign(void *d, const void *s) { return ++g.assigns, at(d).value = at(s).value, 0; }
 cstd_status CSTD_CALL poisonAlloc(void *, uint32_t size, void **block) // shows a missing zero-fill
 {
     if (due(g.allocFailIn)) return csys_errNoMemory;
     *block = size ? std::memset(std::malloc(size), 0xA5, size) : nullptr;
-    g.blocks += *block != nullptr;
-    return 0;
+    return g.blocks += *block != nullptr, 0;
 }
-cstd_status CSTD_CALL countedRelease(void *, void *block)
-{
-    g.blocks -= block != nullptr;
-    std::free(block);
-    return 0;
-}
+cstd_status CSTD_CALL countedRelease(void *, void *block) { return g.blocks -= block != nullptr, std::free(block), 0; }
 
 const cstd_vtable kFull{construct, constructCopy, assign, destruct, -1};
 const cstd_vtable kEmptySlots{nullptr, nullptr, plainAssign, nullptr, 0};
@@ -216,6 +192,25 @@ TEST_P(VectorTest, AssignGrowsShrinksAndIgnoresSelf)
     EXPECT_EQ(cstd_vector__destruct(&longer) | cstd_vector__destruct(&copy), 0);
 }
 
+// Removing the first element moves none behind it. A record may be swapped
+// or moved by its bytes, whether its elements are in it or in a block; of two
+// records sharing a block, the second destruction is refused.
+TEST_P(VectorTest, FrontRemovalMovesNothingAndRecordsMoveByTheirBytes)
+{
+    cstd_vector other, moved, copy;
+    make(other), push(other, {7}), push(array, {1, 2, 3, 4, 5, 6});
+    const Item *second = begin(array) + 1;
+    ASSERT_EQ(cstd_vector__erase(&array, 0, 1), 0);
+    EXPECT_EQ(begin(array), second);
+    push(array, {7, 8, 9, 10});
+    ASSERT_EQ(cstd_vector__swap(&array, &other), 0);
+    std::memcpy(&moved, &other, sizeof other), std::memcpy(&copy, &other, sizeof other);
+    EXPECT_EQ(values(moved), (Values{2, 3, 4, 5, 6, 7, 8, 9, 10}));
+    EXPECT_EQ(values(array), Values{7});
+    EXPECT_EQ(cstd_vector__destruct(&moved), 0);
+    EXPECT_TRUE(GetParam().mtable || !heapJudges() || cstd_vector__destruct(&copy) == csys_errBlockNotLive);
+}
+
 TEST_P(VectorTest, FailureLeavesTheArrayAsItWas)
 {
     const Item three[] = {item(7), item(8), item(9)};
@@ -296,52 +291,6 @@ TEST(Vector, Refusals)
     EXPECT_EQ(cstd_vector__getElement(&b, 2, &element), csys_errOutOfRange);
     EXPECT_TRUE(element == &a && cstd_vector__getSize32(&b, &size) == 0 && size == 2);
     EXPECT_EQ(cstd_vector__destruct(&a) | cstd_vector__destruct(&b), 0);
-}
-
-using Pointers = std::vector<void *>;
-Pointers pointersOf(const cstd_vector &a)
-{
-    const void *begin;
-    uint32_t size;
-    cstd_vector__getBeginSize32Const(&a, &begin, &size);
-    return {static_cast<void *const *>(begin), static_cast<void *const *>(begin) + size};
-}
-
-// Short pointer arrays live in their record and longer ones in a block;
-// either record may be swapped or moved by its bytes. Removing the first
-// element moves none behind it. A second record copied by its bytes shares
-// the storage, whose second release is refused.
-TEST(Vector, PointerArraysMoveByTheirBytes)
-{
-    void *p[12];
-    for (void *&x : p) x = &x;
-    cstd_vector a, b, moved, copy;
-    ASSERT_EQ(cstd_vector__constructFromBlockWithVtable(&a, sizeof(void *), nullptr, p, 3, 0) |
-                  cstd_vector__constructFromBlockWithVtable(&b, sizeof(void *), nullptr, p, 12, 0),
-              0);
-    void *second = nullptr, *first = nullptr;
-    ASSERT_EQ(cstd_vector__getElement(&b, 1, &second) | cstd_vector__erase(&b, 0, 1), 0);
-    EXPECT_EQ(cstd_vector__getBeginEnd(&b, &first, nullptr), 0);
-    EXPECT_EQ(first, second);
-    Pointers expected(p + 1, p + 12);
-    for (void *&x : p) {
-        ASSERT_EQ(cstd_vector__pushBack(&b, &x), 0);
-        expected.push_back(x);
-    }
-    ASSERT_EQ(cstd_vector__swap(&a, &b), 0);
-    std::memcpy(&moved, &a, sizeof a);
-    EXPECT_EQ(pointersOf(moved), expected);
-    EXPECT_EQ(pointersOf(b), Pointers(p, p + 3));
-    std::memcpy(&copy, &moved, sizeof moved);
-    EXPECT_EQ(cstd_vector__destruct(&moved) | cstd_vector__destruct(&b), 0);
-    void *block = nullptr;
-    uint32_t judged = 1; // the plain heap cannot tell a released block from a live one
-    ASSERT_EQ(csys_memory_alloc_internal(8, &block), 0);
-    void *released = block;
-    ASSERT_EQ(csys_memory_free_internal(&block) | csys_memory_isBlockLive(released, &judged), 0);
-    if (judged == 0) {
-        EXPECT_EQ(cstd_vector__destruct(&copy), csys_errBlockNotLive);
-    }
 }
 
 } // namespace

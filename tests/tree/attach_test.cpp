@@ -26,7 +26,7 @@ protected:
     void TearDown() override
     {
         probe::reset();
-        for (cstd_tree **n : {&a, &b, &c, &d, &p, &q}) {
+        for (cstd_tree **n : {&p, &q, &a, &b, &c, &d}) { // parents first: a child's link is read
             EXPECT_EQ(cstd_tree_deleteThisButNotDescendants(n), 0);
         }
         EXPECT_TRUE(probe::nothingLive());

@@ -66,7 +66,7 @@ protected:
     void TearDown() override
     {
         probe::reset();
-        for (cstd_tree **n : {&a, &b, &c, &b1, &f, &p}) {
+        for (cstd_tree **n : {&p, &a, &b, &c, &b1, &f}) { // parents first: a child's link is read
             EXPECT_EQ(cstd_tree_deleteThisButNotDescendants(n), 0);
         }
         EXPECT_TRUE(probe::nothingLive());

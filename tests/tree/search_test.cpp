@@ -31,8 +31,8 @@ protected:
     void TearDown() override
     {
         probe::reset();
-        for (auto &[name, n] : nodes) {
-            EXPECT_EQ(cstd_tree_deleteThisButNotDescendants(&n), 0);
+        for (const char *name : {"R", "A", "A1", "A2", "A2a", "B", "C", "C1"}) { // parents first
+            EXPECT_EQ(cstd_tree_deleteThisButNotDescendants(&nodes[name]), 0);
         }
         EXPECT_TRUE(probe::nothingLive());
     }

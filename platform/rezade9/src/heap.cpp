@@ -21,9 +21,10 @@
 //   refused) and pushed onto the owning heap's inbox, which that heap empties
 //   when its region runs out.
 // - A region whose blocks are all released goes back once such regions hold
-//   at least half of the bytes on the heap's lists: the lists are then swept
-//   of their blocks in one pass, which costs no more than the releases that
-//   filled them.
+//   at least half of the bytes on the heap's lists (and more than the maps
+//   of its other regions): the lists are then rebuilt from those regions'
+//   maps, which writes the links of the blocks kept instead of following
+//   every link, and costs no more than the releases that filled them.
 // - When a thread ends, its heap joins a pool that the next new thread takes
 //   over whole; meanwhile its blocks are released under the pool's lock. A
 //   thread past its end (a destructor of another thread-local object) uses
@@ -184,7 +185,10 @@ private:
     std::atomic<bool> held_{false};
 };
 
-void countOne(std::atomic<uint32_t> &counter) { counter.store(counter.load(std::memory_order_relaxed) + 1, std::memory_order_relaxed); }
+void countOne(std::atomic<uint32_t> &counter)
+{
+    counter.store(counter.load(std::memory_order_relaxed) + 1, std::memory_order_relaxed);
+}
 
 // ---- what the checkers are told ----------------------------------------------------
 
@@ -568,7 +572,7 @@ inline void settle(Heap &heap, Region *region, void *block, std::size_t granule,
     }
 }
 
-void *popFree(Heap &heap, unsigned cls)
+[[gnu::always_inline]] inline void *popFree(Heap &heap, unsigned cls)
 {
     void *block = heap.free[cls];
     if (block == nullptr) return nullptr;
@@ -583,6 +587,7 @@ void *popFree(Heap &heap, unsigned cls)
 }
 
 void *cut(Heap &heap, unsigned cls);
+void *take(Heap &heap, uint32_t size);
 
 // The current region has no room: blocks that other threads gave back, or a
 // new region.
@@ -607,7 +612,7 @@ void *cut(Heap &heap, unsigned cls);
 
 // Cuts a block from the current region, after an 8-byte block where the
 // class needs 16-byte alignment and the cursor has 8.
-void *cut(Heap &heap, unsigned cls)
+[[gnu::always_inline]] inline void *cut(Heap &heap, unsigned cls)
 {
     const std::size_t bytes = cls * kGranule;
     unsigned char *at = heap.cursor;
@@ -629,7 +634,7 @@ void *cut(Heap &heap, unsigned cls)
     return at;
 }
 
-void *take(Heap &heap, uint32_t size)
+[[gnu::always_inline]] inline void *take(Heap &heap, uint32_t size)
 {
     const unsigned cls = kClassOf[(size + kGranule - 1) / kGranule];
     void *block = popFree(heap, cls);
@@ -640,7 +645,7 @@ void *take(Heap &heap, uint32_t size)
 }
 
 // Releases a block of `heap`'s own; false when it is not live.
-bool giveBack(Heap &heap, Region *region, void *block)
+[[gnu::always_inline]] inline bool giveBack(Heap &heap, Region *region, void *block)
 {
     const std::size_t granule = granuleOf(region, block);
     std::atomic<Word> &word = region->blocks[granule / kPerWord];
@@ -784,7 +789,7 @@ thread_local ThreadEnd tEnd;
     for (const Heap *heap = gHeaps.load(); heap != nullptr; heap = heap->nextHeap)
         left += heap->made.load() - heap->released.load();
     if (left == 0) return;
-    std::fprintf(stderr, "rezade9: %u blocks were never released\n", static_cast<unsigned>(left));
+    std::fprintf(stderr, "rezade9: blocks never released: %u\n", static_cast<unsigned>(left));
     _exit(23);
 }
 #endif
@@ -809,13 +814,12 @@ void largeRelease(void *block)
 #endif
 }
 
-} // namespace
-
-void *heapAllocate(uint32_t size)
+// What the fast paths below leave: a thread's first block, a thread past its
+// end, large blocks and the plain heap.
+[[gnu::noinline]] void *allocateElsewhere(uint32_t size, bool tried)
 {
-    if (size <= kLargestSmall) {
-        Heap *heap = tHeap;
-        if (heap != nullptr || (heap = makeThreadHeap()) != nullptr) {
+    if (size <= kLargestSmall && !tried) {
+        if (Heap *heap = makeThreadHeap()) {
             if (void *block = take(*heap, size)) return block;
         } else if (tEnded && regionsOn()) {
             gPoolLock.lock();
@@ -829,16 +833,31 @@ void *heapAllocate(uint32_t size)
     return block;
 }
 
+[[gnu::noinline]] bool releaseElsewhere(void *block, uint8_t kind)
+{
+    if (kind == kIdle) return false;
+    gLargeLive.fetch_sub(1, std::memory_order_relaxed);
+    largeRelease(block);
+    return true;
+}
+
+} // namespace
+
+void *heapAllocate(uint32_t size)
+{
+    Heap *heap = tHeap;
+    if (size <= kLargestSmall && heap != nullptr) {
+        if (void *block = take(*heap, size)) return block;
+        return allocateElsewhere(size, true);
+    }
+    return allocateElsewhere(size, false);
+}
+
 bool heapRelease(void *block)
 {
     if (block == nullptr) return true;
     const uint8_t kind = kindOf(block);
-    if (kind == kForeign) {
-        gLargeLive.fetch_sub(1, std::memory_order_relaxed);
-        largeRelease(block);
-        return true;
-    }
-    if (kind == kIdle) return false;
+    if (kind != kInUse) return releaseElsewhere(block, kind);
     Region *region = regionOf(block);
     Heap *heap = tHeap;
     if (region->owner == heap) return giveBack(*heap, region, block);
