@@ -123,18 +123,26 @@ constexpr Word pendingBit(std::size_t granule) { return Word{1} << (granule % kW
 struct Heap;
 struct Arena;
 
+// A region's map lies apart from its blocks (see Arena), so that the blocks
+// of neighbouring regions lie almost side by side, as they were made: a gap
+// of a few KiB every 64 KiB slows a walk through them by half.
+struct Map {
+    std::atomic<Word> blocks[kGranules / kPerWord];
+    std::atomic<Word> pending[kGranules / kWordBits]; // released by another thread, not yet taken back
+};
+
 struct Region {
     Heap *owner;
     Arena *arena;
+    Map *map;
     Region *prev; // neighbours among the owner's regions
     Region *next;
     unsigned char *end; // where cutting stopped, once the region is not the owner's current one
     uint32_t live;      // blocks out
     std::atomic<uint32_t> pendingCount{0};
-    std::atomic<Word> blocks[kGranules / kPerWord];
-    std::atomic<Word> pending[kGranules / kWordBits]; // released by another thread, not yet taken back
 };
-constexpr std::size_t kHeaderBytes = (sizeof(Region) + 15) & ~std::size_t{15};
+constexpr std::size_t kHeaderBytes = 64;
+static_assert(sizeof(Region) <= kHeaderBytes);
 
 Region *regionOf(const void *block)
 {
@@ -355,8 +363,11 @@ void mark(const void *region, uint8_t kind) { mapEntry(region)->store(kind, std:
 
 // An arena is 64 regions from one malloc (with one region's worth of slack,
 // so that 64 aligned regions fit): asking malloc for each aligned region on
-// its own would cost twice the region in address space and bookkeeping.
+// its own would cost twice the region in address space and bookkeeping. Its
+// first regions hold the maps of all of them.
 constexpr unsigned kRegionsPerArena = 64;
+constexpr unsigned kMapRegions = (kRegionsPerArena * sizeof(Map) + kRegionBytes - 1) / kRegionBytes;
+constexpr uint64_t kAllIdle = ~uint64_t{0} << kMapRegions;
 
 struct Arena {
     void *raw;            // what malloc gave
@@ -386,7 +397,7 @@ Arena *makeArena()
     }
     const uintptr_t misalign = reinterpret_cast<uintptr_t>(raw) & (kRegionBytes - 1);
     unsigned char *first = static_cast<unsigned char *>(raw) + (misalign != 0 ? kRegionBytes - misalign : 0);
-    *arena = Arena{raw, first, ~uint64_t{0}, nullptr};
+    *arena = Arena{raw, first, kAllIdle, nullptr};
     for (unsigned index = 0; index < kRegionsPerArena; ++index) {
         if (mapEntry(first + index * kRegionBytes) == nullptr) {
             dropArena(arena);
@@ -416,6 +427,7 @@ Region *takeRegion(Heap &heap)
     auto *region = new (memory) Region{};
     region->owner = &heap;
     region->arena = arena;
+    region->map = new (reinterpret_cast<Map *>(arena->first) + index) Map{};
     hideRoom(bodyOf(region), kRegionBytes - kHeaderBytes);
     return region;
 }
@@ -429,7 +441,7 @@ void returnRegion(Region *region)
     gArenaLock.lock();
     mark(region, kIdle);
     arena->idle |= uint64_t{1} << index;
-    if (arena->idle == ~uint64_t{0} && arena != gArenas) {
+    if (arena->idle == kAllIdle && arena != gArenas) {
         Arena **link = &gArenas;
         while (*link != arena) link = &(*link)->next;
         *link = arena->next;
@@ -456,7 +468,7 @@ unsigned granulesFurther(const Heap &heap, const Region *region, std::size_t gra
 {
     const std::size_t end = granuleOf(region, region == heap.current ? heap.cursor : region->end);
     for (std::size_t next = (granule / kPerWord + 1) * kPerWord; next < end; next += kPerWord) {
-        const Word starts = region->blocks[next / kPerWord].load(std::memory_order_relaxed) & kStartBits;
+        const Word starts = region->map->blocks[next / kPerWord].load(std::memory_order_relaxed) & kStartBits;
         if (starts != 0) {
             const std::size_t start = next + static_cast<unsigned>(std::countr_zero(starts)) / 2;
             return static_cast<unsigned>((start < end ? start : end) - granule);
@@ -497,7 +509,7 @@ void relist(Heap &heap, Region *region)
     const std::size_t end = granuleOf(region, region == heap.current ? heap.cursor : region->end);
     std::size_t released = end; // the released block being measured, if any
     for (std::size_t word = first / kPerWord; word * kPerWord < end; ++word) {
-        const Word bits = region->blocks[word].load(std::memory_order_relaxed);
+        const Word bits = region->map->blocks[word].load(std::memory_order_relaxed);
         for (Word starts = bits & kStartBits; starts != 0; starts &= starts - 1) {
             const auto bit = static_cast<unsigned>(std::countr_zero(starts));
             const std::size_t start = word * kPerWord + bit / 2;
@@ -534,15 +546,18 @@ void relist(Heap &heap, Region *region)
     }
 }
 
-// A sweep reads the map of every region it keeps: it waits until the bytes it
-// gives back are worth that and the links it writes.
-constexpr std::size_t kMapBytes = sizeof(Region::blocks);
+// A sweep reads the map of every region it keeps and writes the link of
+// every released block they hold: it waits until the empty regions hold at
+// least half of the bytes on the lists and of the heap's regions, so that
+// what it gives back pays for what it reads and writes.
+constexpr std::size_t kBodyBytes = kRegionBytes - kHeaderBytes;
 
 // A region's last block is back.
 [[gnu::noinline]] void emptied(Heap &heap, Region *region)
 {
     if (region != heap.current) heap.emptyBytes += cutBytes(region);
-    if (heap.emptyBytes != 0 && 2 * heap.emptyBytes >= heap.freeBytes + heap.regionCount * kMapBytes) sweep(heap);
+    const std::size_t worth = 2 * heap.emptyBytes;
+    if (heap.emptyBytes != 0 && worth >= heap.freeBytes && worth >= heap.regionCount * kBodyBytes) sweep(heap);
 }
 
 // Puts a released block on its list: `granule` is its place in `region`.
@@ -562,10 +577,10 @@ inline void settle(Heap &heap, Region *region, void *block, std::size_t granule,
         void *next = linkOf(block);
         Region *region = regionOf(block);
         const std::size_t granule = granuleOf(region, block);
-        std::atomic<Word> &word = region->blocks[granule / kPerWord];
+        std::atomic<Word> &word = region->map->blocks[granule / kPerWord];
         const Word bits = word.load(std::memory_order_relaxed);
         word.store(bits & ~liveBit(granule), std::memory_order_relaxed);
-        region->pending[granule / kWordBits].fetch_and(~pendingBit(granule), std::memory_order_relaxed);
+        region->map->pending[granule / kWordBits].fetch_and(~pendingBit(granule), std::memory_order_relaxed);
         region->pendingCount.fetch_sub(1, std::memory_order_relaxed);
         settle(heap, region, block, granule, bits, true);
         block = next;
@@ -580,7 +595,7 @@ inline void settle(Heap &heap, Region *region, void *block, std::size_t granule,
     heap.freeBytes -= cls * kGranule;
     Region *region = regionOf(block);
     const std::size_t granule = granuleOf(region, block);
-    std::atomic<Word> &word = region->blocks[granule / kPerWord];
+    std::atomic<Word> &word = region->map->blocks[granule / kPerWord];
     word.store(word.load(std::memory_order_relaxed) | liveBit(granule), std::memory_order_relaxed);
     if (region->live++ == 0 && region != heap.current) heap.emptyBytes -= cutBytes(region);
     return block;
@@ -620,12 +635,12 @@ void *take(Heap &heap, uint32_t size);
     if (static_cast<std::size_t>(heap.limit - at) < skip + bytes) return refill(heap, cls);
     Region *region = heap.current;
     std::size_t granule = granuleOf(region, at);
-    std::atomic<Word> *word = &region->blocks[granule / kPerWord];
+    std::atomic<Word> *word = &region->map->blocks[granule / kPerWord];
     if (skip != 0) {
         word->store(word->load(std::memory_order_relaxed) | startBit(granule), std::memory_order_relaxed);
         push(heap, 1, at);
         at += skip;
-        word = &region->blocks[++granule / kPerWord];
+        word = &region->map->blocks[++granule / kPerWord];
     }
     word->store(word->load(std::memory_order_relaxed) | startBit(granule) | liveBit(granule),
                 std::memory_order_relaxed);
@@ -648,11 +663,11 @@ void *take(Heap &heap, uint32_t size);
 [[gnu::always_inline]] inline bool giveBack(Heap &heap, Region *region, void *block)
 {
     const std::size_t granule = granuleOf(region, block);
-    std::atomic<Word> &word = region->blocks[granule / kPerWord];
+    std::atomic<Word> &word = region->map->blocks[granule / kPerWord];
     const Word bits = word.load(std::memory_order_relaxed);
     if ((bits & liveBit(granule)) == 0) return false;
     if (region->pendingCount.load(std::memory_order_relaxed) != 0 &&
-        (region->pending[granule / kWordBits].load(std::memory_order_relaxed) & pendingBit(granule)) != 0)
+        (region->map->pending[granule / kWordBits].load(std::memory_order_relaxed) & pendingBit(granule)) != 0)
         return false;
     word.store(bits & ~liveBit(granule), std::memory_order_relaxed);
     countOne(heap.released);
@@ -760,8 +775,8 @@ thread_local ThreadEnd tEnd;
         gPoolLock.unlock();
     }
     const std::size_t granule = granuleOf(region, block);
-    if ((region->blocks[granule / kPerWord].load(std::memory_order_relaxed) & liveBit(granule)) == 0 ||
-        (region->pending[granule / kWordBits].fetch_or(pendingBit(granule), std::memory_order_relaxed) &
+    if ((region->map->blocks[granule / kPerWord].load(std::memory_order_relaxed) & liveBit(granule)) == 0 ||
+        (region->map->pending[granule / kWordBits].fetch_or(pendingBit(granule), std::memory_order_relaxed) &
          pendingBit(granule)) != 0)
         return false;
     region->pendingCount.fetch_add(1, std::memory_order_relaxed);
@@ -870,8 +885,8 @@ bool heapLive(const void *block)
     if (kind != kInUse) return kind == kForeign;
     const Region *region = regionOf(block);
     const std::size_t granule = granuleOf(region, block);
-    return (region->blocks[granule / kPerWord].load(std::memory_order_relaxed) & liveBit(granule)) != 0 &&
-           (region->pending[granule / kWordBits].load(std::memory_order_relaxed) & pendingBit(granule)) == 0;
+    return (region->map->blocks[granule / kPerWord].load(std::memory_order_relaxed) & liveBit(granule)) != 0 &&
+           (region->map->pending[granule / kWordBits].load(std::memory_order_relaxed) & pendingBit(granule)) == 0;
 }
 
 uint32_t heapLiveBlocks()

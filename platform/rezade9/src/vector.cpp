@@ -645,19 +645,17 @@ cstd_status cstd_vector__eraseElement(cstd_vector *array, void *element)
 cstd_status cstd_vector__pushBack(cstd_vector *array, const void *element)
 {
     // The hot path: room left and plain copies need neither growth nor slots.
-    if (kFastPaths) {
-        if (isInline(*array)) {
-            const uint32_t count = array->flags & kCountMask;
-            if (count < ((array->flags >> 8) & kCountMask)) {
-                copyElement(recordBytes(*array) + bytesOf(*array, count), element, array->elementSize);
-                ++array->flags;
-                return 0;
-            }
-        } else if (array->size < array->capacity && !slotOf<&cstd_vtable::constructCopy>(*array)) {
-            copyElement(elementAt(*array, array->size), element, array->elementSize);
-            ++array->size;
+    if (isInline(*array)) {
+        const uint32_t count = array->flags & kCountMask;
+        if (count < ((array->flags >> 8) & kCountMask)) {
+            copyElement(recordBytes(*array) + bytesOf(*array, count), element, array->elementSize);
+            ++array->flags;
             return 0;
         }
+    } else if (array->size < array->capacity && !slotOf<&cstd_vtable::constructCopy>(*array)) {
+        copyElement(elementAt(*array, array->size), element, array->elementSize);
+        ++array->size;
+        return 0;
     }
     return addElements(*array, sizeOf(*array), 1, Source::copies(element));
 }
