@@ -146,7 +146,8 @@ static_assert(sizeof(Region) <= kHeaderBytes);
 
 Region *regionOf(const void *block)
 {
-    return reinterpret_cast<Region *>(reinterpret_cast<uintptr_t>(block) & ~(kRegionBytes - 1));
+    const uintptr_t offset = reinterpret_cast<uintptr_t>(block) & (kRegionBytes - 1);
+    return reinterpret_cast<Region *>(const_cast<unsigned char *>(static_cast<const unsigned char *>(block)) - offset);
 }
 unsigned char *bodyOf(Region *region) { return reinterpret_cast<unsigned char *>(region) + kHeaderBytes; }
 void *blockAt(Region *region, std::size_t granule)

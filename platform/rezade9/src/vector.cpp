@@ -691,9 +691,11 @@ cstd_status cstd_vector__clearAndFreeMemory(cstd_vector *array)
 cstd_status cstd_vector__append(cstd_vector *array, const cstd_vector *source)
 {
     if (array->elementSize != source->elementSize) return csys_errInvalidArgument;
-    // The count is read before the array grows, so appending an array to
-    // itself doubles it once.
-    return addElements(*array, sizeOf(*array), sizeOf(*source), Source::copies(beginOf(*source)));
+    // An array without storage has no elements. The count is read before the
+    // array grows, so appending an array to itself doubles it once.
+    const Byte *from = beginOf(*source);
+    if (from == nullptr) return 0;
+    return addElements(*array, sizeOf(*array), sizeOf(*source), Source::copies(from));
 }
 
 cstd_status cstd_vector__swap(cstd_vector *a, cstd_vector *b)
