@@ -94,20 +94,14 @@ cstd_status CSTD_CALL noteAndFail(void *target)
 TEST(Cleanup, RunsRecordsLastFirstOnlyOnFailureAndSpendsTheList)
 {
     static const char names[] = "abc";
-    const struct {
-        cstd_status status;
-        const char *ran;
-    } cases[] = {{CSTD_STATUS_FAILURE(0x10), "cba"}, {0, ""}, {5, ""}};
-    for (const auto &c : cases) {
+    for (const auto &[initial, ran] : {std::pair{CSTD_STATUS_FAILURE(0x10), "cba"}, {0, ""}, {5, ""}}) {
         csys_cleanupRecord records[3];
         for (uint32_t i = 0; i < 3; ++i)
             records[i] = {csys_cleanupKindDestruct, csys_cleanupCodeObject, const_cast<char *>(names + i), noteAndFail};
         uint32_t count = 3;
-        cstd_status status = c.status;
+        cstd_status status = initial;
         gRan.clear();
-        EXPECT_EQ(csys_cleanupExecute_(records, &count, &status), c.status);
-        EXPECT_EQ(status, c.status);
-        EXPECT_EQ(count, 0u);
-        EXPECT_EQ(gRan, c.ran) << "status " << c.status;
+        EXPECT_EQ(csys_cleanupExecute_(records, &count, &status), initial);
+        EXPECT_TRUE(status == initial && count == 0 && gRan == ran) << "status " << initial;
     }
 }

@@ -7,11 +7,12 @@
 // so small blocks decide both the speed and the memory of a tree. Here they
 // carry no header and lie side by side in the order they were made:
 //
-// - A region is 64 KiB aligned to 64 KiB, so a block finds its region by
-//   masking its address. Its header holds a map of the blocks: per 8 bytes a
-//   start bit (a block, live or released, begins here) and a live bit. A
-//   block's size is the distance to the next start, and whether it is live is
-//   one bit: a release of a block that is not live is refused, not obeyed.
+// - A region is 64 KiB aligned to 64 KiB, so a block finds its region (and
+//   the region's 64-byte header) by masking its address. A map of its blocks
+//   holds per 8 bytes a start bit (a block, live or released, begins here)
+//   and a live bit. A block's size is the distance to the next start, and
+//   whether it is live is one bit: a release of a block that is not live is
+//   refused, not obeyed.
 // - Each thread has a heap of its own: a cursor that cuts blocks from its
 //   current region, and per size (multiples of 8 bytes) a list of released
 //   blocks, each naming the next in its first word, which are handed out
@@ -29,10 +30,11 @@
 //   over whole; meanwhile its blocks are released under the pool's lock. A
 //   thread past its end (a destructor of another thread-local object) uses
 //   one shared heap under that lock.
-// - Regions are cut from 4 MiB arenas that come from malloc. An arena whose
-//   regions are all back goes back too, except the first, which stays for the
-//   life of the process, so that a program that makes and drops a node over
-//   and over does not make and drop an arena each time.
+// - Regions are cut from 4 MiB arenas that come from malloc, whose first
+//   three regions hold the maps of the others. An arena whose regions are all
+//   back goes back too, except the first, which stays for the life of the
+//   process, so that a program that makes and drops a node over and over does
+//   not make and drop an arena each time.
 // - A page map of the address space (one byte per 64 KiB) tells which blocks
 //   lie in regions; every other block came from malloc.
 //
