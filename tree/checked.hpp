@@ -4,10 +4,12 @@
 // reads through none, climbs a cycle of parent links or reads outside a
 // children list somewhere later, far from the caller's mistake.
 //
-// The checks read the node records alone and ask the system library nothing,
-// so up to a broken duty a checked build makes exactly the calls the shipped
-// one makes. Without the option every macro here is an empty statement: the
-// shipped code is the same as if the lines were not there.
+// The checks read the node records and ask the system library nothing but
+// its diagnostic query of whether a block is live, which changes nothing and
+// which the recording library does not log, so up to a broken duty a checked
+// build makes exactly the calls the shipped one makes. Without the option
+// every macro here is an empty statement: the shipped code is the same as if
+// the lines were not there.
 #pragma once
 
 #if defined(ZODOVAR9_CHECKED)
@@ -100,6 +102,16 @@ inline void settable(const char *function, const cstd_tree *tree, const void *va
     ZODOVAR9_EXPECT(!bytes || value != nullptr, function, "value is none but the payload is copied from it");
 }
 
+// A node deleted already (through another pointer to it) is no longer a
+// live block of the heap: asking the heap reads nothing of the released
+// record.
+inline void live(const char *function, const cstd_tree *node)
+{
+    uint32_t isLive = 1;
+    csys_memory_isBlockLive(node, &isLive);
+    ZODOVAR9_EXPECT(isLive != 0, function, "p names a node that is deleted already");
+}
+
 } // namespace zodovar9::checked
 
 // Every pointer named is read or written through.
@@ -110,6 +122,7 @@ inline void settable(const char *function, const cstd_tree *tree, const void *va
      ::zodovar9::checked::placed(function, #node, node))
 #define ZODOVAR9_EXPECT_ATTACHABLE(function, parent, child) ::zodovar9::checked::attachable(function, parent, child)
 #define ZODOVAR9_EXPECT_SETTABLE(function, tree, value) ::zodovar9::checked::settable(function, tree, value)
+#define ZODOVAR9_EXPECT_LIVE(function, node) ::zodovar9::checked::live(function, node)
 
 #else
 
@@ -118,5 +131,6 @@ inline void settable(const char *function, const cstd_tree *tree, const void *va
 #define ZODOVAR9_EXPECT_PLACED(function, node, ...) static_cast<void>(0)
 #define ZODOVAR9_EXPECT_ATTACHABLE(function, parent, child) static_cast<void>(0)
 #define ZODOVAR9_EXPECT_SETTABLE(function, tree, value) static_cast<void>(0)
+#define ZODOVAR9_EXPECT_LIVE(function, node) static_cast<void>(0)
 
 #endif

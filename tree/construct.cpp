@@ -155,6 +155,7 @@ ZODOVAR9_API cstd_status CSTD_CALL cstd_tree_delete(cstd_tree **p)
     if (*p == nullptr) {
         return 0;
     }
+    ZODOVAR9_EXPECT_LIVE("cstd_tree_delete", *p);
     const cstd_status status = cstd_tree_destruct(*p);
     if (status < 0) {
         return status;

@@ -77,6 +77,13 @@ TEST(CheckedDeath, EachMessage)
          }},
         {"cstd_tree_setData: value is none but the payload is copied from it",
          [] { cstd_tree32s_new(&gOut), cstd_tree32s_setData(gOut, nullptr); }},
+        // A node deleted through one pointer and then through another.
+        {"cstd_tree_delete: p names a node that is deleted already",
+         [] {
+             cstd_tree32s_new(&gOut);
+             cstd_tree *alias = gOut;
+             cstd_tree_delete(&gOut), cstd_tree_delete(&alias);
+         }},
     };
     for (const auto &row : rows) {
         SCOPED_TRACE(row.message);

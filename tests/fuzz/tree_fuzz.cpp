@@ -9,7 +9,6 @@
 // After a failure the library still owes sound links, sanitizer silence and no
 // lost block: the harness repairs what a caller would, reads the model back
 // from the library and goes on. TREE_FUZZ_TRACE=1 prints every step and call.
-#include <sanitizer/allocator_interface.h>
 
 #include <algorithm>
 #include <cstdint>
@@ -221,11 +220,14 @@ std::vector<cstd_tree *> listOf(cstd_vector *v)
     need(cstd_vector_cstd_treePtr_getBeginSize(v, &begin, &n) == 0, "list read");
     return {static_cast<cstd_tree **>(begin), static_cast<cstd_tree **>(begin) + n};
 }
+// A list holds a block of the heap unless it has none or keeps its
+// elements in its own record.
 bool holdsStorage(const cstd_vector *v)
 {
-    uint64_t capacity = 0;
-    need(cstd_vector_cstd_treePtr_getCapacity(v, &capacity) == 0, "capacity read");
-    return capacity != 0;
+    const void *begin = nullptr;
+    need(cstd_vector_cstd_treePtr_getBeginEndConst(v, &begin, nullptr) == 0, "begin read");
+    const auto *at = static_cast<const unsigned char *>(begin), *record = reinterpret_cast<const unsigned char *>(v);
+    return begin != nullptr && (at < record || at >= record + sizeof *v);
 }
 
 bool payloadIs(const Payload &p, const cstd_tree *t)
@@ -290,7 +292,8 @@ void recover(const std::vector<int> &mayEnd, cstd_tree *const *before)
     for (int x = 0; x < kSlots; ++x) {
         cstd_tree *t = node(x);
         need(x >= kHeapSlots || t == nullptr || t == before[x], "a failed call left a new record in the slot");
-        if (x < kHeapSlots && (t == nullptr || !__sanitizer_get_ownership(t))) {
+        uint32_t live = 1; // whether the heap still holds the record
+        if (x < kHeapSlots && (t == nullptr || (csys_memory_isBlockLive(t, &live) == 0 && live == 0))) {
             need(!m[x].live || ending(x), "a failed call released a node it had no business with");
             heap[x] = nullptr;
             m[x] = Node{};

@@ -348,7 +348,10 @@ extern "C" {
         return probe::intercept(probe::Fn::name, &rezade9::impl::name, PROBE_UNPACK args);                             \
     }
 #define PROBE_UNPACK(...) __VA_ARGS__
+#define REZADE9_DIAGNOSTIC(name, params, args)                                                                         \
+    REZADE9_API cstd_status CSTD_CALL name params { return rezade9::impl::name args; }
 #include "functions.inc"
+#undef REZADE9_DIAGNOSTIC
 #undef REZADE9_FUNCTION
 
 VUVAROD9_API cstd_status CSTD_CALL cmath_xformLinear_initIdentity(cmath_xformLinear *xform)

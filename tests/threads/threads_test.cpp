@@ -2,11 +2,15 @@
 // and delete trees of their own at once must each get what one thread gets,
 // against the shipped libraries. State shared behind the callers' backs shows
 // as a race under ThreadSanitizer (preset `tsan`), otherwise as a wrong result.
+#include <rezade9/rezade9.h>
 #include <zodovar9/zodovar9.h>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <condition_variable>
+#include <cstring>
+#include <future>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -127,5 +131,58 @@ std::string buildWalkCopyDelete(int thread, int round)
 }
 
 TEST(Threads, SeparateTreesAreBuiltWalkedCopiedAndDeletedAtOnce) { onThreads(8, buildWalkCopyDelete); }
+
+// Each round a thread releases the blocks its neighbour made in the round
+// before, each still holding its maker's stamp to the last byte, and makes
+// blocks of every size class and larger for its other neighbour. A mailbox
+// per round's parity keeps a round's posts from its readers.
+constexpr int kHanders = 16;
+struct Mailbox {
+    std::mutex mutex;
+    std::vector<std::pair<unsigned char *, uint32_t>> blocks;
+} gMail[kHanders][2];
+
+std::string handBlocksOn(int thread, int round)
+{
+    Mailbox &own = gMail[thread][(round + 1) % 2], &next = gMail[(thread + 1) % kHanders][round % 2];
+    const auto fill = [](int t, int r, uint32_t size) { return static_cast<unsigned char>(t * 8 + r + size); };
+    for (const auto &[block, size] : own.blocks) {
+        const unsigned char stamp = fill((thread + kHanders - 1) % kHanders, round - 1, size);
+        REQUIRE(std::all_of(block, block + size, [stamp](unsigned char c) { return c == stamp; }));
+        void *released = block;
+        REQUIRE(csys_memory_free_internal(&released) == 0);
+    }
+    own.blocks.clear();
+    for (uint32_t i = 0; i < 200 && round < 7; ++i) {
+        void *block = nullptr;
+        const uint32_t size = 1 + (i * 37 + static_cast<uint32_t>(thread) * 11) % 1100;
+        REQUIRE(csys_memory_alloc_internal(size, &block) == 0);
+        std::lock_guard post(next.mutex);
+        next.blocks.emplace_back(static_cast<unsigned char *>(std::memset(block, fill(thread, round, size), size)),
+                                 size);
+    }
+    return "";
+}
+
+TEST(Threads, BlocksAreMadeOnOneThreadAndReleasedOnAnother)
+{
+    onThreads(kHanders, handBlocksOn);
+    // Released twice by a thread that did not make it, while its maker still
+    // runs: the second release is refused.
+    std::promise<void *> made;
+    std::promise<void> done;
+    std::thread maker([&] {
+        void *block = nullptr;
+        csys_memory_alloc_internal(40, &block);
+        made.set_value(block);
+        done.get_future().wait();
+    });
+    void *block = made.get_future().get(), *alias = block;
+    uint32_t live = 1; // the plain heap cannot tell, and would release it twice
+    EXPECT_EQ(csys_memory_free_internal(&block) | csys_memory_isBlockLive(alias, &live), 0);
+    EXPECT_TRUE(live != 0 || csys_memory_free_internal(&alias) == csys_errBlockNotLive);
+    done.set_value();
+    maker.join();
+}
 
 } // namespace

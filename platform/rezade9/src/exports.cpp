@@ -4,6 +4,8 @@
 extern "C" {
 #define REZADE9_FUNCTION(name, params, args)                                                                           \
     REZADE9_API cstd_status CSTD_CALL name params { return rezade9::impl::name args; }
+#define REZADE9_DIAGNOSTIC REZADE9_FUNCTION
 #include "functions.inc"
+#undef REZADE9_DIAGNOSTIC
 #undef REZADE9_FUNCTION
 }

@@ -1,44 +1,97 @@
-// The generic growable array: one contiguous block of equal-size elements,
+// The generic growable array: equal-size elements in one contiguous run,
 // optionally run through an element table and a caller's memory table.
+//
+// The record has two forms. An array of small plain elements (no element
+// table, no memory table) keeps as many as fit in the record's first five
+// (32-bit) or four (64-bit) words in the record itself: most nodes of a tree
+// have a handful of children or none, and then need no block, and the first
+// child lies in the parent's own cache lines. It moves to a block when it
+// outgrows them. In the block form, removing from the front moves the
+// array's start instead of the elements behind it, leaving a gap before
+// `begin`, which a later growth closes when the gap is as large as the count.
+//
+// No stored field points into a record, so a record may be swapped or moved
+// by its bytes. Element addresses handed out point into the record while its
+// elements are there, and go stale when it moves, as they do when it grows.
 //
 // Every function that adds elements goes through addElements and every one
 // that removes them through removeElements, so the rules for slots, growth
 // and failure live in one place each.
-#include "impl.hpp"
-
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+
+#include "impl.hpp"
+#include "levers.hpp"
 
 namespace rezade9::impl {
 namespace {
 
 using Byte = unsigned char;
 
-// The block an empty array gets on its first element. Most arrays of the
-// tree library hold one or two pointers (in a random tree half the nodes with
-// children have one), and each array slot left empty costs as much as the
-// payload it sits beside; two slots, then doubling, keeps the unused part of
-// a tree's arrays near a tenth of their bytes.
+// The block an empty block-form array gets on its first element: two slots,
+// then doubling.
 constexpr uint32_t kFirstCapacity = 2;
+
+// The inline form: the elements fill the record up to `elementSize`, and
+// `flags` holds the mark, the room (bits 8 to 15) and the count (bits 0 to
+// 7). The block form's `flags` holds the gap before `begin`, in elements,
+// which stays below the mark.
+constexpr std::size_t kInlineBytes = offsetof(cstd_vector, elementSize);
+constexpr uint32_t kInlineMark = 0x80000000u;
+constexpr uint32_t kCountMask = 0xFFu;
 
 // The largest element count whose byte size still fits the 32-bit sizes that
 // the array and memory tables work in.
 constexpr uint32_t maxCount(uint32_t elementSize) { return UINT32_MAX / elementSize; }
 
-Byte *elementAt(const cstd_vector &array, uint32_t index)
+bool isInline(const cstd_vector &array) { return kInline && (array.flags & kInlineMark) != 0; }
+Byte *recordBytes(const cstd_vector &array) { return reinterpret_cast<Byte *>(const_cast<cstd_vector *>(&array)); }
+Byte *beginOf(const cstd_vector &array)
 {
-    return static_cast<Byte *>(array.begin) + std::size_t{index} * array.elementSize;
+    return isInline(array) ? recordBytes(array) : static_cast<Byte *>(array.begin);
+}
+uint32_t sizeOf(const cstd_vector &array) { return isInline(array) ? array.flags & kCountMask : array.size; }
+uint32_t capacityOf(const cstd_vector &array)
+{
+    return isInline(array) ? (array.flags >> 8) & kCountMask : array.capacity;
+}
+uint32_t gapOf(const cstd_vector &array) { return isInline(array) ? 0 : array.flags; }
+const cstd_vtable *vtableOf(const cstd_vector &array) { return isInline(array) ? nullptr : array.vtable; }
+const cstd_mtable *mtableOf(const cstd_vector &array) { return isInline(array) ? nullptr : array.mtable; }
+void setSize(cstd_vector &array, uint32_t size)
+{
+    if (isInline(array)) {
+        array.flags = (array.flags & ~kCountMask) | size;
+    } else {
+        array.size = size;
+    }
 }
 
 std::size_t bytesOf(const cstd_vector &array, uint32_t count) { return std::size_t{count} * array.elementSize; }
+Byte *elementAt(const cstd_vector &array, uint32_t index) { return beginOf(array) + bytesOf(array, index); }
+// The block of the block form, gap included; none without one.
+Byte *blockOf(const cstd_vector &array) { return static_cast<Byte *>(array.begin) - bytesOf(array, array.flags); }
+
+// An empty array with this element description, in the form that suits it.
+void makeEmpty(cstd_vector &array, uint32_t elementSize, const cstd_vtable *vtable, const cstd_mtable *mtable)
+{
+    if (kInline && vtable == nullptr && mtable == nullptr && elementSize <= kInlineBytes) {
+        std::memset(&array, 0, kInlineBytes);
+        array.elementSize = elementSize;
+        array.flags = kInlineMark | static_cast<uint32_t>(kInlineBytes / elementSize) << 8;
+    } else {
+        array = cstd_vector{nullptr, vtable, mtable, 0, 0, elementSize, 0};
+    }
+}
 
 // The array's slot, or none when it has no table or the table leaves it empty.
 template <auto Slot>
 auto slotOf(const cstd_vector &array)
 {
-    return array.vtable != nullptr ? array.vtable->*Slot : nullptr;
+    const cstd_vtable *vtable = vtableOf(array);
+    return vtable != nullptr ? vtable->*Slot : nullptr;
 }
 
 // Pointer-sized elements are the common case; a constant-size copy lets the
@@ -52,6 +105,23 @@ void copyElement(Byte *destination, const void *source, uint32_t elementSize)
     }
 }
 
+// Moves `count` elements, which may overlap their new place. A few pointers
+// move one by one, where calling memmove would cost more than the moves.
+void shift(const cstd_vector &array, Byte *to, const Byte *from, uint32_t count)
+{
+    if (kFastPaths && array.elementSize == sizeof(void *) && count <= 8) {
+        if (to < from) {
+            for (uint32_t index = 0; index < count; ++index)
+                std::memcpy(to + index * sizeof(void *), from + index * sizeof(void *), sizeof(void *));
+        } else {
+            for (uint32_t index = count; index > 0; --index)
+                std::memcpy(to + (index - 1) * sizeof(void *), from + (index - 1) * sizeof(void *), sizeof(void *));
+        }
+        return;
+    }
+    if (count != 0) std::memmove(to, from, bytesOf(array, count));
+}
+
 // ---- storage ---------------------------------------------------------------
 
 cstd_status allocate(const cstd_vector &array, uint32_t count, Byte **block)
@@ -59,8 +129,8 @@ cstd_status allocate(const cstd_vector &array, uint32_t count, Byte **block)
     // Callers keep count within maxCount, so the byte size fits 32 bits.
     const auto bytes = static_cast<uint32_t>(bytesOf(array, count));
     void *allocated = nullptr;
-    if (array.mtable != nullptr) {
-        const cstd_status status = array.mtable->alloc(array.mtable->context, bytes, &allocated);
+    if (const cstd_mtable *mtable = mtableOf(array)) {
+        const cstd_status status = mtable->alloc(mtable->context, bytes, &allocated);
         if (status < 0) return status;
     } else {
         allocated = heapAllocate(bytes);
@@ -73,39 +143,63 @@ cstd_status allocate(const cstd_vector &array, uint32_t count, Byte **block)
 void release(const cstd_vector &array, void *block)
 {
     if (block == nullptr) return;
-    if (array.mtable != nullptr) {
-        array.mtable->release(array.mtable->context, block);
+    if (const cstd_mtable *mtable = mtableOf(array)) {
+        mtable->release(mtable->context, block);
     } else {
         heapRelease(block);
     }
 }
 
-// Moves the elements into `block` by bytes, leaving `gap` free slots before
-// `position`, and gives the old block back.
-void moveTo(cstd_vector &array, Byte *block, uint32_t capacity, uint32_t position, uint32_t gap)
+// Moves the elements into `block` by bytes, leaving `added` free slots before
+// `position`, and gives the old block back. The array takes the block form.
+void moveTo(cstd_vector &array, Byte *block, uint32_t capacity, uint32_t position, uint32_t added)
 {
-    if (array.begin != nullptr) {
-        std::memcpy(block, array.begin, bytesOf(array, position));
-        std::memcpy(block + bytesOf(array, position + gap), elementAt(array, position),
-                    bytesOf(array, array.size - position));
-        release(array, array.begin);
+    const uint32_t size = sizeOf(array);
+    const cstd_vtable *vtable = vtableOf(array);
+    const cstd_mtable *mtable = mtableOf(array);
+    if (size != 0) {
+        std::memcpy(block, beginOf(array), bytesOf(array, position));
+        std::memcpy(block + bytesOf(array, position + added), elementAt(array, position),
+                    bytesOf(array, size - position));
     }
-    array.begin = block;
-    array.capacity = capacity;
+    if (!isInline(array)) release(array, blockOf(array));
+    array = cstd_vector{block, vtable, mtable, size, capacity, array.elementSize, 0};
 }
 
 cstd_status reallocate(cstd_vector &array, uint32_t capacity)
 {
     Byte *block = nullptr;
     if (const cstd_status status = allocate(array, capacity, &block); status < 0) return status;
-    moveTo(array, block, capacity, array.size, 0);
+    moveTo(array, block, capacity, sizeOf(array), 0);
     return 0;
+}
+
+// Slides the first `keep` elements of the block form back to the block's
+// start, which becomes the array's.
+void closeGap(cstd_vector &array, uint32_t keep)
+{
+    Byte *block = blockOf(array);
+    if (keep != 0) std::memmove(block, array.begin, bytesOf(array, keep));
+    array.begin = block;
+    array.capacity += array.flags;
+    array.flags = 0;
+}
+
+// Makes room for `needed` elements by closing the gap, where it lies in a
+// block, holds as many slots as there are elements (so that appending stays
+// amortised O(1)) and is enough.
+bool roomFromGap(cstd_vector &array, uint64_t needed)
+{
+    const uint32_t gap = gapOf(array);
+    if (gap == 0 || gap < array.size || needed > uint64_t{array.capacity} + gap) return false;
+    closeGap(array, array.size);
+    return true;
 }
 
 // At least doubles, so that appending costs amortised O(1).
 uint32_t grownCapacity(const cstd_vector &array, uint32_t needed)
 {
-    uint64_t capacity = uint64_t{array.capacity} * 2;
+    uint64_t capacity = uint64_t{capacityOf(array)} * 2;
     if (capacity < kFirstCapacity) capacity = kFirstCapacity;
     if (capacity < needed) capacity = needed;
     const uint32_t limit = maxCount(array.elementSize);
@@ -114,8 +208,8 @@ uint32_t grownCapacity(const cstd_vector &array, uint32_t needed)
 
 bool overlapsElements(const cstd_vector &array, const void *from, std::size_t bytes)
 {
-    const auto first = reinterpret_cast<uintptr_t>(array.begin);
-    const auto last = first + bytesOf(array, array.size);
+    const auto first = reinterpret_cast<uintptr_t>(beginOf(array));
+    const auto last = first + bytesOf(array, sizeOf(array));
     const auto start = reinterpret_cast<uintptr_t>(from);
     return start < last && start + bytes > first;
 }
@@ -197,39 +291,90 @@ void destroy(const cstd_vector &array, Byte *first, uint32_t count)
 cstd_status addElements(cstd_vector &array, uint32_t position, uint64_t count, Source source)
 {
     if (count == 0) return 0;
-    if (count > maxCount(array.elementSize) - array.size) return csys_errOverflow;
+    const uint32_t size = sizeOf(array);
+    if (count > maxCount(array.elementSize) - size) return csys_errOverflow;
     const auto added = static_cast<uint32_t>(count);
-    const uint32_t needed = array.size + added;
-    const bool shiftsTail = position < array.size;
-    // Shifting the tail would move a source that lies among the elements;
-    // building into a fresh block instead reads it where it stands.
-    const bool sourceMoves = shiftsTail && source.from != nullptr &&
-                             overlapsElements(array, source.from, source.extent(added, array.elementSize));
+    const uint32_t needed = size + added;
+    const bool shiftsTail = position < size;
+    // Moving the elements would move a source that lies among them; building
+    // into a fresh block instead reads it where it stands.
+    const bool sourceInside =
+        source.from != nullptr && overlapsElements(array, source.from, source.extent(added, array.elementSize));
     uint32_t built = 0;
 
-    if (needed <= array.capacity && !sourceMoves) {
-        Byte *gap = elementAt(array, position);
-        const std::size_t tailBytes = bytesOf(array, array.size - position);
-        if (shiftsTail) std::memmove(gap + bytesOf(array, added), gap, tailBytes);
-        if (const cstd_status status = build(array, gap, added, source, built); status < 0) {
-            destroy(array, gap, built);
-            if (shiftsTail) std::memmove(gap, gap + bytesOf(array, added), tailBytes);
+    if (needed > capacityOf(array) && !sourceInside) roomFromGap(array, needed);
+    if (needed <= capacityOf(array) && !(shiftsTail && sourceInside)) {
+        Byte *slot = elementAt(array, position);
+        const std::size_t tailBytes = bytesOf(array, size - position);
+        if (shiftsTail) std::memmove(slot + bytesOf(array, added), slot, tailBytes);
+        if (const cstd_status status = build(array, slot, added, source, built); status < 0) {
+            destroy(array, slot, built);
+            if (shiftsTail) std::memmove(slot, slot + bytesOf(array, added), tailBytes);
             return status;
         }
-    } else {
-        const uint32_t capacity = needed > array.capacity ? grownCapacity(array, needed) : array.capacity;
-        Byte *block = nullptr;
-        if (const cstd_status status = allocate(array, capacity, &block); status < 0) return status;
-        Byte *gap = block + bytesOf(array, position);
-        if (const cstd_status status = build(array, gap, added, source, built); status < 0) {
-            destroy(array, gap, built);
-            release(array, block);
-            return status;
-        }
-        moveTo(array, block, capacity, position, added);
+        setSize(array, needed);
+        return 0;
     }
+    const uint32_t capacity = needed > capacityOf(array) ? grownCapacity(array, needed) : capacityOf(array);
+    Byte *block = nullptr;
+    if (const cstd_status status = allocate(array, capacity, &block); status < 0) return status;
+    Byte *slot = block + bytesOf(array, position);
+    if (const cstd_status status = build(array, slot, added, source, built); status < 0) {
+        destroy(array, slot, built);
+        release(array, block);
+        return status;
+    }
+    moveTo(array, block, capacity, position, added);
     array.size = needed;
     return 0;
+}
+
+// Closes up after the elements from `first` to `end` were taken apart,
+// moving the shorter side: those before them, by moving the array's start,
+// where the block form allows a gap.
+void closeUp(cstd_vector &array, uint32_t first, uint32_t end)
+{
+    const uint32_t size = sizeOf(array);
+    const uint32_t removed = end - first;
+    const uint32_t behind = size - end;
+    if (removed == size && !isInline(array)) {
+        // Emptied: the whole block is room again.
+        if (array.begin != nullptr) closeGap(array, 0);
+    } else if (kGap && first < behind && !isInline(array) && uint64_t{array.flags} + removed < kInlineMark) {
+        Byte *begin = beginOf(array);
+        shift(array, begin + bytesOf(array, removed), begin, first);
+        array.begin = begin + bytesOf(array, removed);
+        array.flags += removed;
+        array.capacity -= removed;
+    } else {
+        shift(array, elementAt(array, first), elementAt(array, end), behind);
+    }
+    setSize(array, size - removed);
+}
+
+// closeUp for one plain pointer, its most common use: a tree detaching a
+// child.
+void erasePointer(cstd_vector &array, uint32_t index)
+{
+    constexpr std::size_t kPointer = sizeof(void *);
+    if (isInline(array)) {
+        Byte *begin = recordBytes(array);
+        const uint32_t count = array.flags & kCountMask;
+        for (uint32_t at = index + 1; at < count; ++at)
+            std::memcpy(begin + (at - 1) * kPointer, begin + at * kPointer, kPointer);
+        --array.flags;
+        return;
+    }
+    if (array.size == 1 || !kGap || index >= array.size - index - 1 || array.flags >= kInlineMark - 1) {
+        closeUp(array, index, index + 1);
+        return;
+    }
+    auto *begin = static_cast<Byte *>(array.begin);
+    shift(array, begin + kPointer, begin, index);
+    array.begin = begin + kPointer;
+    ++array.flags;
+    --array.capacity;
+    --array.size;
 }
 
 // Removes `count` elements from `position` on, taking them apart last first.
@@ -245,10 +390,7 @@ cstd_status removeElements(cstd_vector &array, uint32_t position, uint32_t count
             if (status < 0) break;
         }
     }
-    const uint32_t end = position + count;
-    if (end < array.size)
-        std::memmove(elementAt(array, position + kept), elementAt(array, end), bytesOf(array, array.size - end));
-    array.size -= count - kept;
+    if (kept != count) closeUp(array, position + kept, position + count);
     return status < 0 ? status : 0;
 }
 
@@ -258,7 +400,7 @@ cstd_status constructFrom(cstd_vector *array, uint64_t size, uint32_t elementSiz
                           uint32_t flags, const cstd_mtable *mtable, Source source)
 {
     if (elementSize == 0 || flags != 0) return csys_errInvalidArgument;
-    *array = cstd_vector{nullptr, vtable, mtable, 0, 0, elementSize, 0};
+    makeEmpty(*array, elementSize, vtable, mtable);
     return addElements(*array, 0, size, source);
 }
 
@@ -268,32 +410,39 @@ cstd_status assignFrom(cstd_vector &array, const Byte *from, uint64_t count)
 {
     if (count > maxCount(array.elementSize)) return csys_errOverflow;
     const auto wanted = static_cast<uint32_t>(count);
-    if (wanted > array.capacity) {
+    if (wanted > capacityOf(array) && !roomFromGap(array, wanted)) {
         if (const cstd_status status = reallocate(array, wanted); status < 0) return status;
     }
-    const uint32_t common = wanted < array.size ? wanted : array.size;
+    const uint32_t size = sizeOf(array);
+    const uint32_t common = wanted < size ? wanted : size;
     if (auto assign = slotOf<&cstd_vtable::assign>(array)) {
         for (uint32_t index = 0; index < common; ++index) {
             const cstd_status status = assign(elementAt(array, index), from + bytesOf(array, index));
             if (status < 0) return status;
         }
     } else if (common > 0) {
-        std::memcpy(array.begin, from, bytesOf(array, common));
+        std::memcpy(beginOf(array), from, bytesOf(array, common));
     }
-    if (wanted < array.size) return removeElements(array, wanted, array.size - wanted);
+    if (wanted < size) return removeElements(array, wanted, size - wanted);
     uint32_t built = 0;
-    const cstd_status status = build(array, elementAt(array, array.size), wanted - array.size,
-                                     Source::copies(from + bytesOf(array, array.size)), built);
+    const cstd_status status =
+        build(array, elementAt(array, size), wanted - size, Source::copies(from + bytesOf(array, size)), built);
     // What was built stays: a partial assignment keeps its progress.
-    array.size += built;
+    setSize(array, size + built);
     return status < 0 ? status : 0;
 }
 
 cstd_status resizeTo(cstd_vector &array, uint64_t size, Source source)
 {
-    if (size <= array.size)
-        return removeElements(array, static_cast<uint32_t>(size), array.size - static_cast<uint32_t>(size));
-    return addElements(array, array.size, size - array.size, source);
+    const uint32_t now = sizeOf(array);
+    if (size <= now) return removeElements(array, static_cast<uint32_t>(size), now - static_cast<uint32_t>(size));
+    return addElements(array, now, size - now, source);
+}
+
+// The plain removal of one element: no slot to run.
+bool plainPointers(const cstd_vector &array)
+{
+    return kFastPaths && array.elementSize == sizeof(void *) && slotOf<&cstd_vtable::destruct>(array) == nullptr;
 }
 
 } // namespace
@@ -334,15 +483,15 @@ cstd_status cstd_vector__constructFromBlockWithVtable(cstd_vector *array, uint32
 
 cstd_status cstd_vector__constructCopy(cstd_vector *destination, const cstd_vector *source)
 {
-    return constructFrom(destination, source->size, source->elementSize, source->vtable, 0, source->mtable,
-                         Source::copies(source->begin));
+    return constructFrom(destination, sizeOf(*source), source->elementSize, vtableOf(*source), 0, mtableOf(*source),
+                         Source::copies(beginOf(*source)));
 }
 
 cstd_status cstd_vector__assign(cstd_vector *destination, const cstd_vector *source)
 {
     if (destination == source) return 0;
     if (destination->elementSize != source->elementSize) return csys_errInvalidArgument;
-    return assignFrom(*destination, static_cast<const Byte *>(source->begin), source->size);
+    return assignFrom(*destination, beginOf(*source), sizeOf(*source));
 }
 
 cstd_status cstd_vector__assignElements(cstd_vector *array, const void *elements, uint64_t count)
@@ -352,10 +501,19 @@ cstd_status cstd_vector__assignElements(cstd_vector *array, const void *elements
 
 cstd_status cstd_vector__destruct(cstd_vector *array)
 {
-    if (const cstd_status status = removeElements(*array, 0, array->size); status < 0) return status;
-    release(*array, array->begin);
-    array->begin = nullptr;
-    array->capacity = 0;
+    if (isInline(*array)) {
+        array->flags &= ~kCountMask;
+        return 0;
+    }
+    // Storage released already (a second record copied from this one by its
+    // bytes, say) is refused before any element is touched.
+    Byte *block = blockOf(*array);
+    if (block != nullptr && array->mtable == nullptr && !heapLive(block)) return csys_errBlockNotLive;
+    if (!plainPointers(*array)) {
+        if (const cstd_status status = removeElements(*array, 0, array->size); status < 0) return status;
+    }
+    release(*array, block);
+    makeEmpty(*array, array->elementSize, array->vtable, array->mtable);
     return 0;
 }
 
@@ -378,20 +536,24 @@ cstd_status cstd_vector__resizeFill(cstd_vector *array, uint64_t size, const voi
 
 cstd_status cstd_vector__reserve(cstd_vector *array, uint64_t capacity)
 {
-    if (capacity <= array->capacity) return 0;
+    if (capacity <= capacityOf(*array)) return 0;
     if (capacity > maxCount(array->elementSize)) return csys_errOverflow;
+    if (gapOf(*array) != 0 && capacity <= uint64_t{array->capacity} + array->flags) {
+        closeGap(*array, array->size);
+        return 0;
+    }
     return reallocate(*array, static_cast<uint32_t>(capacity));
 }
 
 cstd_status cstd_vector__getSize32(const cstd_vector *array, uint32_t *size)
 {
-    *size = array->size;
+    *size = sizeOf(*array);
     return 0;
 }
 
 cstd_status cstd_vector__getCapacity(const cstd_vector *array, uint64_t *capacity)
 {
-    *capacity = array->capacity;
+    *capacity = capacityOf(*array);
     return 0;
 }
 
@@ -405,42 +567,42 @@ cstd_status cstd_vector__getElementSize(const cstd_vector *array, uint32_t *elem
 
 cstd_status cstd_vector__getBeginEnd(cstd_vector *array, void **begin, void **end)
 {
-    *begin = array->begin;
-    if (end != nullptr) *end = elementAt(*array, array->size);
+    *begin = beginOf(*array);
+    if (end != nullptr) *end = elementAt(*array, sizeOf(*array));
     return 0;
 }
 
 cstd_status cstd_vector__getBeginEndConst(const cstd_vector *array, const void **begin, const void **end)
 {
-    *begin = array->begin;
-    if (end != nullptr) *end = elementAt(*array, array->size);
+    *begin = beginOf(*array);
+    if (end != nullptr) *end = elementAt(*array, sizeOf(*array));
     return 0;
 }
 
 cstd_status cstd_vector__getBeginSize32(cstd_vector *array, void **begin, uint32_t *size)
 {
-    *begin = array->begin;
-    *size = array->size;
+    *begin = beginOf(*array);
+    *size = sizeOf(*array);
     return 0;
 }
 
 cstd_status cstd_vector__getBeginSize32Const(const cstd_vector *array, const void **begin, uint32_t *size)
 {
-    *begin = array->begin;
-    *size = array->size;
+    *begin = beginOf(*array);
+    *size = sizeOf(*array);
     return 0;
 }
 
 cstd_status cstd_vector__getElement(cstd_vector *array, uint64_t index, void **element)
 {
-    if (index >= array->size) return csys_errOutOfRange;
+    if (index >= sizeOf(*array)) return csys_errOutOfRange;
     *element = elementAt(*array, static_cast<uint32_t>(index));
     return 0;
 }
 
 cstd_status cstd_vector__getElementConst(const cstd_vector *array, uint64_t index, const void **element)
 {
-    if (index >= array->size) return csys_errOutOfRange;
+    if (index >= sizeOf(*array)) return csys_errOutOfRange;
     *element = elementAt(*array, static_cast<uint32_t>(index));
     return 0;
 }
@@ -449,7 +611,7 @@ cstd_status cstd_vector__getElementConst(const cstd_vector *array, uint64_t inde
 
 cstd_status cstd_vector__insert(cstd_vector *array, uint64_t position, const void *elements, uint64_t count)
 {
-    if (position > array->size) return csys_errOutOfRange;
+    if (position > sizeOf(*array)) return csys_errOutOfRange;
     return addElements(*array, static_cast<uint32_t>(position), count, Source::copies(elements));
 }
 
@@ -460,37 +622,64 @@ cstd_status cstd_vector__insertElement(cstd_vector *array, uint64_t position, co
 
 cstd_status cstd_vector__erase(cstd_vector *array, uint64_t position, uint64_t count)
 {
-    if (position > array->size || count > array->size - position) return csys_errOutOfRange;
+    const uint32_t size = sizeOf(*array);
+    if (position > size || count > size - position) return csys_errOutOfRange;
     return removeElements(*array, static_cast<uint32_t>(position), static_cast<uint32_t>(count));
 }
 
 cstd_status cstd_vector__eraseElement(cstd_vector *array, void *element)
 {
-    const auto offset = reinterpret_cast<uintptr_t>(element) - reinterpret_cast<uintptr_t>(array->begin);
+    const auto offset = reinterpret_cast<uintptr_t>(element) - reinterpret_cast<uintptr_t>(beginOf(*array));
     // An address below the array wraps round to a huge offset, so one
     // comparison catches both sides.
-    if (offset >= bytesOf(*array, array->size) || offset % array->elementSize != 0) return csys_errInvalidArgument;
+    if (offset >= bytesOf(*array, sizeOf(*array))) return csys_errInvalidArgument;
+    if (plainPointers(*array)) {
+        if (offset % sizeof(void *) != 0) return csys_errInvalidArgument;
+        erasePointer(*array, static_cast<uint32_t>(offset / sizeof(void *)));
+        return 0;
+    }
+    if (offset % array->elementSize != 0) return csys_errInvalidArgument;
     return removeElements(*array, static_cast<uint32_t>(offset / array->elementSize), 1);
 }
 
 cstd_status cstd_vector__pushBack(cstd_vector *array, const void *element)
 {
     // The hot path: room left and plain copies need neither growth nor slots.
-    if (array->size < array->capacity && !slotOf<&cstd_vtable::constructCopy>(*array)) {
+    if (isInline(*array)) {
+        const uint32_t count = array->flags & kCountMask;
+        if (count < ((array->flags >> 8) & kCountMask)) {
+            copyElement(recordBytes(*array) + bytesOf(*array, count), element, array->elementSize);
+            ++array->flags;
+            return 0;
+        }
+    } else if (array->size < array->capacity && !slotOf<&cstd_vtable::constructCopy>(*array)) {
         copyElement(elementAt(*array, array->size), element, array->elementSize);
         ++array->size;
         return 0;
     }
-    return addElements(*array, array->size, 1, Source::copies(element));
+    return addElements(*array, sizeOf(*array), 1, Source::copies(element));
 }
 
 cstd_status cstd_vector__popBack(cstd_vector *array)
 {
-    if (array->size == 0) return csys_errOutOfRange;
-    return removeElements(*array, array->size - 1, 1);
+    const uint32_t size = sizeOf(*array);
+    if (size == 0) return csys_errOutOfRange;
+    return removeElements(*array, size - 1, 1);
 }
 
-cstd_status cstd_vector__clear(cstd_vector *array) { return removeElements(*array, 0, array->size); }
+cstd_status cstd_vector__clear(cstd_vector *array)
+{
+    if (plainPointers(*array)) {
+        if (isInline(*array)) {
+            array->flags &= ~kCountMask;
+        } else if (array->begin != nullptr) {
+            closeGap(*array, 0);
+            array->size = 0;
+        }
+        return 0;
+    }
+    return removeElements(*array, 0, sizeOf(*array));
+}
 
 cstd_status cstd_vector__clearAndFreeMemory(cstd_vector *array)
 {
@@ -502,9 +691,11 @@ cstd_status cstd_vector__clearAndFreeMemory(cstd_vector *array)
 cstd_status cstd_vector__append(cstd_vector *array, const cstd_vector *source)
 {
     if (array->elementSize != source->elementSize) return csys_errInvalidArgument;
-    // The count is read before the array grows, so appending an array to
-    // itself doubles it once.
-    return addElements(*array, array->size, source->size, Source::copies(source->begin));
+    // An array without storage has no elements. The count is read before the
+    // array grows, so appending an array to itself doubles it once.
+    const Byte *from = beginOf(*source);
+    if (from == nullptr) return 0;
+    return addElements(*array, sizeOf(*array), sizeOf(*source), Source::copies(from));
 }
 
 cstd_status cstd_vector__swap(cstd_vector *a, cstd_vector *b)

@@ -4,7 +4,16 @@
  * A contiguous array of elements of one size, with an optional element table
  * (`cstd_vtable`) whose slots the array runs on its elements, and an optional
  * memory table for callers that bring their own allocator. Appending costs
- * amortised O(1): the capacity at least doubles when it grows.
+ * amortised O(1): the capacity at least doubles when it grows. Removing
+ * elements moves those on the shorter side of them: removing the first
+ * element costs O(1), as the array's start moves instead of the elements
+ * behind it.
+ *
+ * Storage. A short array of small plain elements (no element table, no
+ * memory table) keeps its elements inside its record: up to 32 bytes of
+ * them in the 64-bit layout, 20 in the 32-bit one (4 or 5 pointers). Its
+ * element addresses then point into the record. Longer arrays, and all
+ * others, keep them in a block of the heap or of the memory table.
  *
  * Element tables. Without a table, elements are plain bytes: new elements are
  * zero-filled, copies and assignments are byte copies, and destruction does
@@ -64,16 +73,25 @@ typedef struct cstd_mtable {
 
 /**
  * The array record: seven words in the 32-bit layout. Callers treat it as
- * opaque and reach it only through the functions below.
+ * opaque and reach it only through the functions below: what the fields
+ * hold is this library's own, and while the elements are kept in the record
+ * its first words hold elements, not what their names say.
+ *
+ * No field points into the record, so a record may be swapped or moved to
+ * other storage by its bytes, the old place then left unused; element
+ * addresses taken before point into the old place, as after growth. Two
+ * records must not share elements: of a record copied by its bytes and both
+ * destroyed, the second destruction finds storage released already, which
+ * the heap refuses where it can tell.
  */
 typedef struct cstd_vector {
-    void *begin;               /**< first element; none while capacity is 0 */
+    void *begin;               /**< first element, when the elements are in a block */
     const cstd_vtable *vtable; /**< element table, or none */
     const cstd_mtable *mtable; /**< memory table, or none for the heap */
     uint32_t size;             /**< elements in use */
-    uint32_t capacity;         /**< elements the block holds */
+    uint32_t capacity;         /**< elements that fit from `begin` on */
     uint32_t elementSize;      /**< bytes per element, never 0 */
-    uint32_t flags;            /**< reserved, 0 */
+    uint32_t flags;            /**< the form of the storage */
 } cstd_vector;
 
 /* ---- construction and destruction ------------------------------------ */
@@ -139,7 +157,9 @@ REZADE9_API cstd_status CSTD_CALL cstd_vector__assignElements(cstd_vector *array
  * Destroys every element (`destruct`, last to first) and releases the
  * storage; the array is raw afterwards. If a `destruct` slot fails, its status
  * is returned and the array keeps its storage, the failing element and those
- * before it, so the call can be repeated.
+ * before it, so the call can be repeated. Storage from the heap that is not
+ * live (released already through another record copied from this one) is
+ * refused with `csys_errBlockNotLive` before any element is touched.
  */
 REZADE9_API cstd_status CSTD_CALL cstd_vector__destruct(cstd_vector *array);
 
@@ -162,7 +182,8 @@ REZADE9_API cstd_status CSTD_CALL cstd_vector__reserve(cstd_vector *array, uint6
 /** Writes the element count. @return 0. */
 REZADE9_API cstd_status CSTD_CALL cstd_vector__getSize32(const cstd_vector *array, uint32_t *size);
 
-/** Writes the number of elements the storage holds. @return 0. */
+/** Writes the number of elements that fit from the first one on before the
+ *  array needs new storage. @return 0. */
 REZADE9_API cstd_status CSTD_CALL cstd_vector__getCapacity(const cstd_vector *array, uint64_t *capacity);
 
 /** Writes the size of one element in bytes. @return 0. */
@@ -172,9 +193,9 @@ REZADE9_API cstd_status CSTD_CALL cstd_vector__getElementSize(const cstd_vector 
 
 /**
  * Writes the address of the first element to `*begin` and, when `end` is not
- * none, the address one past the last to `*end`. For an array without
- * storage both are none. The addresses stay valid until the array grows,
- * shrinks its storage or is destroyed. @return 0.
+ * none, the address one past the last to `*end`. For an empty array both are
+ * equal (none when it has no storage). The addresses stay valid until the
+ * array changes or its record moves. @return 0.
  */
 REZADE9_API cstd_status CSTD_CALL cstd_vector__getBeginEnd(cstd_vector *array, void **begin, void **end);
 
