@@ -12,7 +12,7 @@ namespace kit {
 
 using Nodes = std::vector<cstd_tree *>;
 using probe::word;
-inline constexpr std::uint64_t kUnset = 0x5A5A; // what an out-parameter holds before a query
+inline constexpr std::uintptr_t kUnset = 0x5A5A; // what an out-parameter holds before a query
 
 inline Nodes listOf(const cstd_vector *list)
 {
@@ -66,19 +66,10 @@ inline const std::vector<Payload> &families()
 inline bool treeData(const cstd_tree &n) { return n.vtable == families()[2].table; }
 
 // Every query as one signature: the out-parameter, holding kUnset before, as a word.
-template <class O>
-O unset()
-{
-    if constexpr (std::is_pointer_v<O>) {
-        return reinterpret_cast<O>(kUnset);
-    } else {
-        return O(kUnset);
-    }
-}
 using Ask = cstd_status (*)(cstd_tree *, int32_t, std::uint64_t *);
 #define KIT_ASK(f, O, ...)                                                                                             \
     +[](cstd_tree *t, [[maybe_unused]] int32_t type, std::uint64_t *out) {                                             \
-        O v = unset<O>();                                                                                              \
+        O v = (O)kUnset;                                                                                               \
         const cstd_status s = f(t, __VA_ARGS__ & v);                                                                   \
         *out = word(v);                                                                                                \
         return s;                                                                                                      \
@@ -110,21 +101,7 @@ inline const Query kQueries[] = {KIT_QUERY(getNumChildren, uint32_t),
                                  {"hasNextSearchElement", KIT_ASK(cstd_tree_hasNextSearchElement, uint32_t, type, ),
                                   KIT_ASK(cstd_tree32s_hasNextSearchElement, uint32_t, type, ), true},
                                  KIT_QUERY(getDataPtr, void *)};
-enum {
-    kCount,
-    kHasParent,
-    kParent,
-    kFirst,
-    kFirstRO,
-    kHasPrev,
-    kPrev,
-    kHasNext,
-    kNext,
-    kDepth,
-    kStep,
-    kStepRO,
-    kTest,
-    kData
-};
+constexpr int kCount = 0, kHasParent = 1, kParent = 2, kFirst = 3, kFirstRO = 4, kHasPrev = 5, kPrev = 6, kHasNext = 7,
+              kNext = 8, kDepth = 9, kStep = 10, kStepRO = 11, kTest = 12, kData = 13;
 
 } // namespace kit
