@@ -862,12 +862,15 @@ const std::tuple<const char *, Fn, const char *, cstd_status (*)(const Args &)> 
 
 int main()
 {
-    // A run that never ends fails the sweep rather than hanging it.
-    std::thread([] {
-        for (unsigned seen = ~0u; seen != gRuns; std::this_thread::sleep_for(std::chrono::seconds(10))) seen = gRuns;
-        std::fputs("fault sweep: a run never ended\n", stderr);
-        std::_Exit(1);
-    }).detach();
+    // A run that never ends fails the sweep rather than hanging it: ten seconds without one ending.
+    std::atomic<bool> done{false};
+    std::thread watchdog([&done] {
+        for (unsigned seen = ~0u, idle = 0; !done; std::this_thread::sleep_for(std::chrono::milliseconds(100)))
+            if (seen != gRuns)
+                seen = gRuns, idle = 0;
+            else if (++idle == 100)
+                std::fputs("fault sweep: a run never ended\n", stderr), std::_Exit(1);
+    });
     Sweep sweep;
     for (const Payload &f : families())
         sweep.report(f.name, f.table == nullptr || f.table->tag == -1 ? "" : "the element table's tag is not -1");
@@ -908,6 +911,8 @@ int main()
                  at("cstd_tree32s_getNextSearchElement") == at("cstd_tree_getNextSearchElementConst") ? "" : "not it");
 #endif
     for (const Scenario &sc : scenarios()) sweep.sweep(sc);
+    done = true;
+    watchdog.join();
     std::printf("fault sweep: %u scenarios, %u call sites, %u injections, %u violations, %u leaks\n", sweep.scenarios,
                 sweep.sites, sweep.injections, sweep.violations, sweep.leaks);
     return sweep.violations == 0 && sweep.leaks == 0 ? 0 : 1;
