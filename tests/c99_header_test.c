@@ -10,10 +10,10 @@
 static const cstd_status codes[] = {cstd_tree_errWrongParent,
                                     cstd_tree_errNoParent,
                                     cstd_tree_errNoChild,
-                                    cstd_tree_errNoPrevSibling,
+                                    cstd_tree_errNoPrevSibling, /* values: */
                                     cstd_tree_errNoNextSibling,
                                     cstd_tree_errSearchEnd,
-                                    cstd_tree_errParentCycle,
+                                    cstd_tree_errParentCycle, /* then texts only: */
                                     cstd_tree_errPayloadMismatch,
                                     cstd_tree_errPayloadThrew,
                                     cstd_tree_errNoSuchOperation,

@@ -887,14 +887,11 @@ int main()
         sweep.report(f.name, f.table == nullptr || f.table->tag == -1 ? "" : "the element table's tag is not -1");
     for (const auto &[name, fn, words, call] : kVector)
         for (const cstd_status status : {-12345, 23}) {
+            const std::uint64_t fixed[] = {kArgs.n, kArgs.m, kArgs.c, sizeof(cstd_treePtr), 0};
             std::vector<std::uint64_t> want;
             for (const char *k = words; *k != 0; ++k)
-                want.push_back(*k == 'n'   ? kArgs.n
-                               : *k == 'm' ? kArgs.m
-                               : *k == 'c' ? kArgs.c
-                               : *k == 's' ? sizeof(cstd_treePtr)
-                               : *k == '0' ? 0
-                                           : std::uint64_t(*k) << 4);
+                want.push_back(std::strchr("nmcs0", *k) ? fixed[std::strchr("nmcs0", *k) - "nmcs0"]
+                                                        : std::uint64_t(*k) << 4);
             probe::reset();
             probe::inject({Fn::any, 1, status, probe::Mode::once, true});
             const bool ok = call(kArgs) == status && probe::calls().size() == 1 && probe::calls()[0].fn == fn &&
