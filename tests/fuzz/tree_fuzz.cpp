@@ -19,16 +19,17 @@ namespace {
 
 using namespace kit;
 constexpr int kHeap = 14, kSlots = 16;
-// Payload kinds: a value; int32 bytes; 8 bytes under recording slots; a
+// Payload kinds: a value; int32 bytes; 4 bytes under recording slots; a
 // payload node; a value under a table that only destroys.
-const Payload kDestroys{"destroys", 0, &kDestructOnly, ""};
-const Payload *const kKinds[] = {&kPlain, &families()[0], &kRecording, &families()[2], &kDestroys};
+const Payload kTabled4{"tabled", 4, &kRec, ""}, kDestroys{"destroys", 0, &kDestructOnly, ""};
+const Payload *const kKinds[] = {&kPlain, &families()[0], &kTabled4, &families()[2], &kDestroys};
 enum { kValue, kBytes, kTabled, kTree };
 
 struct Node {
     bool live = false;
     int parent = -1, kind = kValue;
     std::vector<int> kids;
+    bool born = false; // its element was built by a `construct` slot
 };
 cstd_tree *heap[kHeap], local[kSlots - kHeap];
 Node m[kSlots];
@@ -96,7 +97,7 @@ void verify()
                  next == (walked < 0 ? kUnset : word(node(successor(x)))) &&
                  kQueries[kDepth].family(node(x), 0, &levels) == 0 && levels == std::uint64_t(depth(x)),
              "the search step or the depth differs from the model's");
-        want[0] += (x < kHeap) + (k.size != 0), want[1] += 1 + (n.kind == kTree), want[2] += n.kind == kTabled;
+        want[0] += (x < kHeap) + (k.size != 0), want[1] += 1 + (n.kind == kTree), want[2] += n.born;
     }
     need(probe::counts() == want, "live blocks, arrays or elements differ from the model's");
 }
@@ -156,7 +157,7 @@ void step(const uint8_t *&in, const uint8_t *end)
                    cstd_tree *made = node(a);
                    kill(a);
                    if (a < kHeap) heap[a] = made;
-                   x = Node{true, -1, kind, {}};
+                   x = Node{true, -1, kind, {}, kind == kTabled};
                });
     } else if (op == 4 && a < kHeap && !x.live) { // deleting none calls nothing
         mutate([&] { return cstd_tree_deleteThisAndAllDescendants(&heap[a]); }, 0, [] {});
@@ -199,7 +200,7 @@ void step(const uint8_t *&in, const uint8_t *end)
     } else if (op == 7 && a >= kHeap && !x.live && childlessRoot(b)) { // copy b into a record in place
         mutate([&] { return cstd_tree_constructCopy(node(a), node(b)); }, 0,
                [&] {
-                   x = Node{true, -1, m[b].kind, {}};
+                   x = Node{true, -1, m[b].kind, {}, m[b].kind == kTabled};
                });
     } else if (op >= 8) { // the next step's fault: which of its calls, with what status
         static const cstd_status kStatuses[] = {csys_errNoMemory, csys_errOutOfRange, CSTD_STATUS_FAILURE(0x0F00), 1,
