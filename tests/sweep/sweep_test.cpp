@@ -161,11 +161,11 @@ struct World {
     }
     bool intact(cstd_tree *x) const { return listed(x) && held(x) == owns(x); }
     bool husk(cstd_tree *x) const { return !listed(x) && held(x) == 0; }
-    // Heap nodes of kind `k` below `root`, as `spec` draws them: "a(b c(d)) e"; "." has no name.
-    void grow(const std::string &spec, cstd_tree *root = nullptr, const Payload &k = kRecording)
+    // Heap nodes of kind `k` below `root`, drawn as in "a(b c(d)) e"; "." has no name.
+    void grow(const std::string &drawing, cstd_tree *root = nullptr, const Payload &k = kRecording)
     {
         Nodes above{root};
-        for (const char c : spec) {
+        for (const char c : drawing) {
             if (c == '(' || c == ')') {
                 c == '(' ? above.push_back(n.back()) : above.pop_back();
             } else if (c != ' ') {
@@ -346,11 +346,11 @@ Checker answered(const std::string &want, bool zeroes)
     };
 }
 
-// Heap nodes as `spec` draws them, the first in `p`, set for its deletion.
-Setup heap(const std::string &spec, const Payload &k = kRecording)
+// Heap nodes drawn as for `grow`, the first in `p`, set for its deletion.
+Setup heap(const std::string &drawing, const Payload &k = kRecording)
 {
-    return [spec, k](World &w) {
-        w.grow(spec, nullptr, k);
+    return [drawing, k](World &w) {
+        w.grow(drawing, nullptr, k);
         w.p = w.n[0];
         w.settle(w.p, postOrder(w.p));
     };
@@ -693,9 +693,9 @@ std::vector<Scenario> scenarios()
     for (const int length : {1, 2, 3, 40})
         for (const bool listed : {false, true}) {
             const Setup loop = [length, listed](World &w) {
-                std::string spec = "a";
-                for (int k = 1; k < length; ++k) spec += "(.";
-                w.grow(spec + "(z" + std::string(std::size_t(length), ')'));
+                std::string drawing = "a";
+                for (int k = 1; k < length; ++k) drawing += "(.";
+                w.grow(drawing + "(z" + std::string(std::size_t(length), ')'));
                 cstd_tree *last = w.n[w.n.size() - 2];
                 w['a']->parent = last;
                 w['a']->indexInParent = int32_t(listOf(last).size());
