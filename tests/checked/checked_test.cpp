@@ -14,8 +14,7 @@ namespace {
 cstd_tree *fresh()
 {
     auto *node = new cstd_tree;
-    EXPECT_EQ(cstd_tree_construct(node), 0);
-    return node;
+    return cstd_tree_construct(node), node;
 }
 cstd_tree *gOut;
 const cstd_tree *gConstOut;
@@ -29,8 +28,7 @@ cstd_tree *misplaced(bool linked)
 {
     cstd_tree *node = fresh();
     node->parent = linked ? fresh() : nullptr;
-    node->indexInParent = linked ? -1 : 0;
-    return node;
+    return node->indexInParent = linked ? -1 : 0, node;
 }
 
 TEST(CheckedDeath, EachMessage)
@@ -93,9 +91,7 @@ TEST(CheckedDeath, EachMessage)
     cstd_tree node;
     ASSERT_EQ(cstd_tree_construct(&node), 0);
     node.data = &node;
-    EXPECT_EQ(cstd_tree_setData(&node, nullptr), 0);
-    EXPECT_EQ(node.data, nullptr);
-    EXPECT_EQ(cstd_tree_destruct(&node), 0);
+    EXPECT_TRUE(cstd_tree_setData(&node, nullptr) == 0 && node.data == nullptr && cstd_tree_destruct(&node) == 0);
 }
 
 // The climb from the parent is bounded: links that already come round
@@ -114,15 +110,9 @@ TEST(CheckedDeath, TheClimbFromTheParentEndsOnALoop)
                  "^zodovar9: cstd_tree_addChild: the child is an ancestor of the parent\n$");
     cstd_tree child;
     ASSERT_EQ(cstd_tree_construct(&child), 0);
-    EXPECT_EQ(cstd_tree_addChild(&loop[0], &child), 0);
-    EXPECT_EQ(child.parent, &loop[0]);
-    EXPECT_EQ(cstd_tree_removeChild(&loop[0], &child), 0);
-    EXPECT_EQ(cstd_tree_destruct(&child), 0);
-    for (cstd_tree &node : loop) {
-        node.parent = nullptr;
-        node.indexInParent = -1;
-        EXPECT_EQ(cstd_tree_destruct(&node), 0);
-    }
+    EXPECT_TRUE(cstd_tree_addChild(&loop[0], &child) == 0 && child.parent == &loop[0]);
+    EXPECT_TRUE(cstd_tree_removeChild(&loop[0], &child) == 0 && cstd_tree_destruct(&child) == 0);
+    for (cstd_tree &node : loop) node.parent = nullptr, node.indexInParent = -1, cstd_tree_destruct(&node);
 }
 
 } // namespace
