@@ -26,6 +26,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <span>
 #include <thread>
 #include <tuple>
 
@@ -101,7 +102,10 @@ std::string render(const std::vector<probe::Call> &log, Names before, const Name
         const std::size_t sign = kSigns.find(std::string(probe::name(call.fn)) + ' ');
         out +=
             (out.empty() ? "" : " ") + (sign != std::string::npos ? kSigns.substr(sign - 1, 1) : probe::name(call.fn));
-        for (const std::uint64_t a : call.args) {
+        // An element erased is named by where it lies, which is the array's
+        // own business (it may keep short lists in its record): not shown.
+        const std::size_t shown = call.fn == Fn::cstd_vector__eraseElement ? 1 : call.args.size();
+        for (const std::uint64_t a : std::span(call.args).first(shown)) {
             const auto b = before.find(a);
             const auto f = after.find(a);
             out += b != before.end() ? b->second.first : f != after.end() ? f->second.first : a == 0 ? '0' : '\0';
@@ -621,6 +625,20 @@ std::vector<Scenario> scenarios()
         [](World &w) { return E(destruct)(&w.t[0]); },
         [](World &w, Check &c) { c(w.failed || (isRoot(&w.t[0]) && w.t[0].vtable == nullptr), "not taken apart"); },
         "#x ~x )X !XX");
+    // d, assigned over by s, names q while p lists it: the deletion stops there.
+    add(
+        "deleteThisAndAllDescendants over a node assigned over",
+        [](World &w) {
+            w.grow("r(p(a(b) d)) q(s)");
+            cstd_tree_assign(w['d'], w['s']);
+            w.p = w['r'];
+        },
+        [](World &w) { return E(deleteThisAndAllDescendants)(&w.p); },
+        [](World &w, Check &c) {
+            c(!w.gone(w['d']) && w['d']->parent == w['q'], "the node assigned over was deleted");
+            c(!w.gone(w['s']) && listOf(w['q']) == Nodes{w['s']} && w['s']->indexInParent == 0, "q's tree changed");
+        },
+        nullptr, cstd_tree_errWrongParent);
     add(
         "destruct of a copy with its source's child",
         [](World &w) {
