@@ -107,48 +107,23 @@ cstd_status unwind(cstd_tree *node, cstd_tree *top, const Owed &owed, cstd_statu
 // the others in `owed`, which on entry holds what the level owed before.
 cstd_status detach(cstd_tree *parent, cstd_tree *child, cstd_tree *next, int32_t following, Owed &owed)
 {
-    if (child->parent != parent) {
-        return cstd_tree_errWrongParent;
-    }
-    child->parent = nullptr;
-    child->indexInParent = -1;
-    uint32_t count = 0;
-    cstd_status status = cstd_vector__getSize32(&parent->children, &count);
+    Unlisted list;
+    const cstd_status status = unlist(parent, child, list);
     if (status < 0) {
-        return status;
-    }
-    cstd_tree **begin = nullptr;
-    status = cstd_vector__getBeginEnd(&parent->children, sys::blockAddress(&begin), nullptr);
-    if (status < 0) {
-        return status;
-    }
-    bool erased = false;
-    for (int32_t i = 0; i < static_cast<int32_t>(count); ++i) {
-        if (begin[i] == child) {
-            status = cstd_vector__eraseElement(&parent->children, &begin[i]);
-            if (status < 0) {
-                return status;
-            }
-            erased = true;
-            break;
-        }
-    }
-    status = cstd_vector__getBeginSize32(&parent->children, sys::blockAddress(&begin), &count);
-    if (status < 0) {
-        if (erased && owed.count != 0) { // `child` was the front, `next` behind it
+        if (list.erased && owed.count != 0) { // `child` was the front, `next` behind it
             next->indexInParent = 1;
             owed = {};
         }
         return status;
     }
-    if (kOwePositions && next != nullptr && count > 1 && static_cast<int32_t>(count) == following && begin[0] == next &&
-        next->parent == parent) {
+    if (kOwePositions && next != nullptr && list.count > 1 && static_cast<int32_t>(list.count) == following &&
+        list.begin[0] == next && next->parent == parent) {
         next->indexInParent = 0;
-        owed = {begin, following};
+        owed = {list.begin, following};
         return status;
     }
     owed = {};
-    for (int32_t i = 0; i < static_cast<int32_t>(count); ++i) begin[i]->indexInParent = i;
+    for (int32_t i = 0; i < static_cast<int32_t>(list.count); ++i) list.begin[i]->indexInParent = i;
     return status;
 }
 

@@ -56,6 +56,20 @@ private:
     std::uint64_t steps_ = 0;
 };
 
+// The list as a removal left it: whether the child was found and erased, and
+// the begin and count that the removal's second query gave.
+struct Unlisted {
+    bool erased = false;
+    cstd_tree **begin = nullptr;
+    uint32_t count = 0;
+};
+
+// Takes `child` out of `parent`'s list with the calls of a detachment (its
+// links reset first, then count, begin, the erase of the first match and the
+// second query), without renumbering the rest: that is the caller's.
+// Returns the second query's status, or the first negative one.
+cstd_status unlist(cstd_tree *parent, cstd_tree *child, Unlisted &list);
+
 // Detaches and deletes every descendant of `top`: the first step of
 // destruction.
 cstd_status deleteDescendants(cstd_tree *top);
