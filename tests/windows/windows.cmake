@@ -42,7 +42,10 @@ file(WRITE ${_dir}/hello.c
   "#include <stdio.h>\nint main(void) { printf(\"zodovar9-%d\\n\", (int)sizeof(void *)); return 0; }\n")
 try_compile(_built ${_dir}/build ${_dir}/hello.c COPY_FILE ${_dir}/hello.exe)
 
-set(_tried "no wine in /usr/lib/wine or /usr/bin")
+set(_tried)
+if(NOT _candidates)
+  set(_tried "no wine in /usr/lib/wine or /usr/bin")
+endif()
 if(NOT _built)
   set(_tried "the toolchain did not build a program to try one with")
   set(_candidates)
@@ -72,9 +75,10 @@ foreach(_wine IN LISTS _candidates)
     message(STATUS "Windows programs run under ${_wine}")
     return()
   endif()
-  string(APPEND _tried "; ${_wine} failed to run one")
+  list(APPEND _tried "${_wine} failed to run one")
 endforeach()
 
+list(JOIN _tried "; " _tried)
 set(_why "${CMAKE_SYSTEM_PROCESSOR} test suite skipped: no wine here runs ${CMAKE_SYSTEM_PROCESSOR} Windows programs (${_tried})")
 # A build that is there to run the suite under wine must not pass without it:
 # the 64-bit Windows preset, and every Windows build where the environment
