@@ -130,7 +130,7 @@ void mutate(const std::function<cstd_status()> &f, cstd_status want, const std::
         for (const cstd_tree *e : named)
             need(!e || live.blocks.contains(e) || e == local || e == local + 1, "a link or list names a lost node");
     }
-    probe::releaseLive(probe::reach(pool, live));
+    probe::release(pool, live);
     need(probe::counts() == probe::Counts{}, "a failure left what nothing reaches");
     throw 0;
 }

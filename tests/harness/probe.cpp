@@ -74,31 +74,19 @@ cstd_status intercept(Fn fn, Real real, Args... args)
     return s.log[index].status = fault != nullptr ? fault->status : status;
 }
 
-// A slot's element is born (+1), lives on (0) or ends (-1); a table may
-// destroy what it never constructed.
-cstd_status slot(Fn fn, void *element, std::vector<std::uint64_t> args, int life)
+// A slot's element, its first argument, is born (+1), lives on (0) or ends
+// (-1); a table may destroy what it never constructed.
+template <Fn F, int Life, class... More>
+cstd_status CSTD_CALL slot(void *element, More... more)
 {
     const std::size_t index = s.log.size();
-    const Fault *const fault = enter(fn, std::move(args));
+    const Fault *const fault = enter(F, {word(element), word(more)...});
     const cstd_status status = fault != nullptr ? fault->status : 0;
     const auto found = s.elements.find(element);
-    if (status >= 0 && life > 0) s.elements.emplace(element, ++s.births);
-    if (status >= 0 && life < 0 && found != s.elements.end()) s.elements.erase(found);
+    if (status >= 0 && Life > 0) s.elements.emplace(element, ++s.births);
+    if (status >= 0 && Life < 0 && found != s.elements.end()) s.elements.erase(found);
     return s.log[index].status = status;
 }
-cstd_status CSTD_CALL slotConstruct(void *e, uint32_t flags)
-{
-    return slot(Fn::slot_construct, e, {word(e), flags}, 1);
-}
-cstd_status CSTD_CALL slotCopy(void *e, const void *from)
-{
-    return slot(Fn::slot_constructCopy, e, {word(e), word(from)}, 1);
-}
-cstd_status CSTD_CALL slotAssign(void *e, const void *from)
-{
-    return slot(Fn::slot_assign, e, {word(e), word(from)}, 0);
-}
-cstd_status CSTD_CALL slotDestruct(void *e) { return slot(Fn::slot_destruct, e, {word(e)}, -1); }
 
 } // namespace
 
@@ -125,21 +113,16 @@ Live liveNow(bool beforeReset)
     return live;
 }
 
-std::set<const void *> reach(std::vector<const cstd_tree *> nodes, const Live &live)
+void release(std::vector<const cstd_tree *> nodes, const Live &live)
 {
-    std::set<const void *> seen;
+    std::set<const void *> reached;
     for (std::size_t k = 0; k < nodes.size(); ++k) { // payload nodes join the walk
         const auto *x = nodes[k], *inner = static_cast<const cstd_tree *>(x->data);
-        seen.insert({x, &x->children});
-        if (live.blocks.contains(inner) && seen.insert(inner).second && live.arrays.contains(&inner->children))
+        reached.insert({x, &x->children});
+        if (live.blocks.contains(inner) && reached.insert(inner).second && live.arrays.contains(&inner->children))
             nodes.push_back(inner);
     }
-    seen.insert(live.refused.begin(), live.refused.end());
-    return seen;
-}
-
-void releaseLive(const std::set<const void *> &reached)
-{
+    reached.insert(live.refused.begin(), live.refused.end());
     for (const auto &[array, birth] : std::map(s.arrays)) // first: arrays may lie inside blocks
         if (reached.contains(array))
             rezade9::impl::cstd_vector__destruct(static_cast<cstd_vector *>(const_cast<void *>(array))),
@@ -153,8 +136,10 @@ void releaseLive(const std::set<const void *> &reached)
 
 cstd_vtable table(const Slots &slots)
 {
-    return {slots.construct ? &slotConstruct : nullptr, slots.constructCopy ? &slotCopy : nullptr,
-            slots.assign ? &slotAssign : nullptr, slots.destruct ? &slotDestruct : nullptr, slots.tag};
+    return {slots.construct ? &slot<Fn::slot_construct, 1, uint32_t> : nullptr,
+            slots.constructCopy ? &slot<Fn::slot_constructCopy, 1, const void *> : nullptr,
+            slots.assign ? &slot<Fn::slot_assign, 0, const void *> : nullptr,
+            slots.destruct ? &slot<Fn::slot_destruct, -1> : nullptr, slots.tag};
 }
 
 } // namespace probe

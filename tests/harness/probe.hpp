@@ -14,16 +14,9 @@
 #include <array>
 #include <cstdint>
 #include <set>
-#include <type_traits>
 #include <vector>
 
-#if !defined(_WIN32)
-#define PROBE_API __attribute__((visibility("default")))
-#elif defined(PROBE_BUILDING)
-#define PROBE_API __declspec(dllexport)
-#else
-#define PROBE_API __declspec(dllimport)
-#endif
+#define PROBE_API REZADE9_API // built as rezade9 is, exported and imported as it is
 
 namespace probe {
 
@@ -68,11 +61,10 @@ struct Live {
 PROBE_API Live liveNow(bool beforeReset = false);
 // Calls since `reset()` that named, as the array to work on, one not live.
 PROBE_API std::size_t strayArrayCalls();
-// What a caller holding `nodes` reaches: each record and list, its payload
-// block and a payload node's own; and what a refused release left.
-PROBE_API std::set<const void *> reach(std::vector<const cstd_tree *> nodes, const Live &live);
-// Releases, unrecorded, the live arrays and blocks in `reached`, and forgets the elements.
-PROBE_API void releaseLive(const std::set<const void *> &reached);
+// Releases, unrecorded, the arrays and blocks of `live` that a caller holding
+// `nodes` reaches (each record and list, its payload block and a payload
+// node's own) or that a refused release left; forgets the elements.
+PROBE_API void release(std::vector<const cstd_tree *> nodes, const Live &live);
 
 inline constexpr unsigned char kFreshByte = 0xA5; // every block handed out starts so
 // An element table whose set slots record themselves; construction counts a
@@ -86,11 +78,7 @@ PROBE_API cstd_vtable table(const Slots &slots);
 template <class T>
 std::uint64_t word(T value)
 {
-    if constexpr (std::is_pointer_v<T> || std::is_null_pointer_v<T>) {
-        return reinterpret_cast<std::uintptr_t>(value);
-    } else {
-        return static_cast<std::uint64_t>(value);
-    }
+    return (std::uint64_t)value;
 }
 
 } // namespace probe
