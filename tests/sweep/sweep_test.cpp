@@ -614,20 +614,25 @@ std::vector<Scenario> scenarios()
         [](World &w) { return E(destruct)(&w.t[0]); },
         [](World &w, Check &c) { c(w.failed || (isRoot(&w.t[0]) && w.t[0].vtable == nullptr), "not taken apart"); },
         "#x ~x )X !XX");
-    // d, assigned over by s, names q while p lists it: the deletion stops there.
-    add(
-        "deleteThisAndAllDescendants over a node assigned over",
-        [](World &w) {
-            w.grow("r(p(a(b) d)) q(s)");
-            cstd_tree_assign(w['d'], w['s']);
-            w.p = w['r'];
-        },
-        [](World &w) { return E(deleteThisAndAllDescendants)(&w.p); },
-        [](World &w, Check &c) {
-            c(!w.gone(w['d']) && w['d']->parent == w['q'], "the node assigned over was deleted");
-            c(!w.gone(w['s']) && listOf(w['q']) == Nodes{w['s']} && w['s']->indexInParent == 0, "q's tree changed");
-        },
-        nullptr, cstd_tree_errWrongParent);
+    // d, assigned over by s, names q while p lists it: the deletion stops
+    // there. With e behind it, the walk asks d for its next sibling first,
+    // which d, q's only child by its own link, does not have.
+    for (const auto &[shape, status] : {std::pair{"r(p(a(b) d)) q(s)", cstd_tree_errWrongParent},
+                                        std::pair{"r(p(a(b) d e)) q(s)", cstd_tree_errNoNextSibling}})
+        add(
+            std::string("deleteThisAndAllDescendants over a node assigned over, in ") + shape,
+            [shape](World &w) {
+                w.grow(shape);
+                cstd_tree_assign(w['d'], w['s']);
+                w.p = w['r'];
+            },
+            [](World &w) { return E(deleteThisAndAllDescendants)(&w.p); },
+            [](World &w, Check &c) {
+                c(!w.gone(w['d']) && w['d']->parent == w['q'], "the node assigned over was deleted");
+                c(!w.gone(w['s']) && listOf(w['q']) == Nodes{w['s']} && w['s']->indexInParent == 0,
+                  "q's tree changed");
+            },
+            nullptr, status);
     add(
         "destruct of a copy with its source's child",
         [](World &w) {
