@@ -629,8 +629,7 @@ std::vector<Scenario> scenarios()
             [](World &w) { return E(deleteThisAndAllDescendants)(&w.p); },
             [](World &w, Check &c) {
                 c(!w.gone(w['d']) && w['d']->parent == w['q'], "the node assigned over was deleted");
-                c(!w.gone(w['s']) && listOf(w['q']) == Nodes{w['s']} && w['s']->indexInParent == 0,
-                  "q's tree changed");
+                c(!w.gone(w['s']) && listOf(w['q']) == Nodes{w['s']} && w['s']->indexInParent == 0, "q's tree changed");
             },
             nullptr, status);
     add(
