@@ -632,6 +632,24 @@ std::vector<Scenario> scenarios()
                 c(!w.gone(w['s']) && listOf(w['q']) == Nodes{w['s']} && w['s']->indexInParent == 0, "q's tree changed");
             },
             nullptr, status);
+    // Positions one too high, as a removal of b whose renumbering failed
+    // leaves them: c's next sibling by its position is e, not d. c goes, the
+    // list is renumbered, and e, now last, has no next sibling to ask for.
+    add(
+        "deleteThisAndAllDescendants over positions a failed removal left",
+        [](World &w) {
+            w.grow("p(b c d e)");
+            cstd_tree_removeChild(w['p'], w['b']);
+            for (const char k : {'c', 'd', 'e'}) ++w[k]->indexInParent;
+            w.p = w['p'];
+        },
+        [](World &w) { return E(deleteThisAndAllDescendants)(&w.p); },
+        [](World &w, Check &c) {
+            c(w.failed ||
+                  (w.gone(w['c']) && w.p == w['p'] && listOf(w['p']) == Nodes{w['d'], w['e']} && consistent(w['p'])),
+              "not c alone deleted, or the list not renumbered");
+        },
+        nullptr, cstd_tree_errNoNextSibling);
     add(
         "destruct of a copy with its source's child",
         [](World &w) {
