@@ -21,6 +21,7 @@
 #define ZODOVAR9_ELEMENT_TABLE_HPP
 
 #include <zodovar9/errors.hpp>
+#include <zodovar9/subtree.h>
 
 #include <cstddef>
 #include <cstdint>
@@ -87,24 +88,6 @@ inline void *data_of(const cstd_tree *node) noexcept
     return data;
 }
 
-// The node after the subtree of `node` in pre-order, or none: where a walk
-// that began at `node` leaves its subtree.
-inline cstd_status end_of_subtree(const cstd_tree *node, const cstd_tree **stop) noexcept
-{
-    // The depth bounds the climb: on a loop of parent links the library
-    // reports the loop instead of climbing for ever.
-    int32_t depth = 0;
-    cstd_status status = cstd_tree_getDepthFromRoot(node, &depth);
-    for (*stop = nullptr; status >= 0; --depth) {
-        uint32_t has = 0;
-        status = cstd_tree_hasNextSibling(node, &has);
-        if (status >= 0 && has) return cstd_tree_getNextSiblingConst(node, stop);
-        if (status < 0 || depth == 0) break;
-        status = cstd_tree_getParentConst(node, &node);
-    }
-    return status < 0 ? status : 0;
-}
-
 // Copies the subtree of `source`, each node by `copy_node(source node, &new
 // node)`, in pre-order, without recursion. On failure nothing built is left.
 template <class CopyNode>
@@ -115,7 +98,7 @@ cstd_status copy_subtree(const cstd_tree *source, cstd_tree **out, CopyNode copy
     if (status < 0) return status;
     try {
         const cstd_tree *stop = nullptr;
-        status = end_of_subtree(source, &stop);
+        status = zodovar9_subtreeEnd(source, &stop);
         // The path from the source's root to the current node, with copies.
         std::vector<std::pair<const cstd_tree *, cstd_tree *>> path{{source, root}};
         const cstd_tree *current = source;

@@ -64,7 +64,7 @@ struct pre_order_walk {
     struct state {
         const cstd_tree *stop = nullptr; // the node after the subtree, or none
     };
-    static cstd_status start(const cstd_tree *&at, state &s) noexcept { return end_of_subtree(at, &s.stop); }
+    static cstd_status start(const cstd_tree *&at, state &s) noexcept { return zodovar9_subtreeEnd(at, &s.stop); }
     static cstd_status next(const cstd_tree *&at, state &s) noexcept
     {
         const cstd_tree *next = nullptr;
